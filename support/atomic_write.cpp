@@ -1,0 +1,157 @@
+#include <windows.h>
+#include <aclapi.h>
+
+#include <atomic>
+
+#include "errors.h"
+#include "file_io.h"
+#include "text_helpers.h"
+
+namespace oxs {
+namespace {
+
+constexpr ULONGLONG kTicksPerSecond = 10000000;
+// Attributes a new file can take over from the file it replaces.
+constexpr DWORD kCopiedAttributes =
+    FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+ULONGLONG ticks(const FILETIME& time) { return (ULONGLONG(time.dwHighDateTime) << 32) | time.dwLowDateTime; }
+
+std::wstring fullPath(const std::wstring& path) {
+  const DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (length == 0) failLastError(path);
+  std::wstring full(length, L'\0');
+  full.resize(GetFullPathNameW(path.c_str(), length, full.data(), nullptr));
+  return full;
+}
+
+// The new content under a unique name beside the target; deleted again unless
+// it has been moved into place.
+class TemporaryFile {
+ public:
+  explicit TemporaryFile(const std::wstring& folder) {
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      path_ = folder + L"\\~ox" + hexEx4(GetCurrentProcessId()) + hexEx4(GetTickCount() + counter++) + L".tmp";
+      // Sharing delete only: the rename into place must work while it is open.
+      handle_ = CreateFileW(path_.c_str(), GENERIC_WRITE | DELETE | READ_CONTROL | WRITE_DAC, FILE_SHARE_DELETE,
+                            nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (handle_ != INVALID_HANDLE_VALUE) return;
+      if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) failLastError(folder);
+    }
+    failWin32(ERROR_FILE_EXISTS, path_);
+  }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  ~TemporaryFile() {
+    if (!moved_) {
+      FILE_DISPOSITION_INFO dispose{TRUE};
+      const bool marked = SetFileInformationByHandle(handle_, FileDispositionInfo, &dispose, sizeof dispose);
+      CloseHandle(handle_);
+      if (!marked) DeleteFileW(path_.c_str());
+    } else {
+      CloseHandle(handle_);
+    }
+  }
+
+  HANDLE handle() const { return handle_; }
+  const std::wstring& path() const { return path_; }
+  void markMoved() { moved_ = true; }
+
+ private:
+  std::wstring path_;
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  bool moved_ = false;
+};
+
+void writeAll(const TemporaryFile& file, const std::string& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const DWORD piece = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
+    DWORD written = 0;
+    if (!WriteFile(file.handle(), bytes.data() + done, piece, &written, nullptr)) failLastError(file.path());
+    done += written;
+  }
+  if (!FlushFileBuffers(file.handle())) failLastError(file.path());
+}
+
+// Best effort: a file system without ACLs simply keeps the folder's defaults.
+void copyDacl(const std::wstring& from, const TemporaryFile& to) {
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetNamedSecurityInfoW(from.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                            nullptr, &descriptor) != ERROR_SUCCESS) {
+    return;
+  }
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  if (dacl && GetSecurityDescriptorControl(descriptor, &control, &revision)) {
+    const SECURITY_INFORMATION what =
+        DACL_SECURITY_INFORMATION |
+        ((control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION : UNPROTECTED_DACL_SECURITY_INFORMATION);
+    SetSecurityInfo(to.handle(), SE_FILE_OBJECT, what, nullptr, nullptr, dacl, nullptr);
+  }
+  LocalFree(descriptor);
+}
+
+// Takes over the old file's attributes and makes sure the modification time
+// moves on by at least one whole second: Privoxy notices a changed
+// configuration by its Unix time stamp.
+void stampLikeOldFile(const TemporaryFile& file, const WIN32_FILE_ATTRIBUTE_DATA& old) {
+  FILETIME written;
+  if (!GetFileTime(file.handle(), nullptr, nullptr, &written)) failLastError(file.path());
+  FILE_BASIC_INFO info{};
+  info.FileAttributes = old.dwFileAttributes & kCopiedAttributes;
+  info.CreationTime.QuadPart = static_cast<LONGLONG>(ticks(old.ftCreationTime));
+  const ULONGLONG oldWrite = ticks(old.ftLastWriteTime);
+  if (ticks(written) / kTicksPerSecond <= oldWrite / kTicksPerSecond) {
+    info.LastWriteTime.QuadPart = static_cast<LONGLONG>(oldWrite + kTicksPerSecond);
+  }
+  if (!SetFileInformationByHandle(file.handle(), FileBasicInfo, &info, sizeof info)) failLastError(file.path());
+}
+
+void moveIntoPlace(TemporaryFile& file, const std::wstring& target, bool replace) {
+  const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+  for (int attempt = 1;; ++attempt) {
+    if (MoveFileExW(file.path().c_str(), target.c_str(), flags)) {
+      file.markMoved();
+      return;
+    }
+    const DWORD error = GetLastError();
+    // A reader without delete sharing shows up as access denied as well.
+    if ((!isBusy(error) && error != ERROR_ACCESS_DENIED) || attempt == kBusyAttempts) failWin32(error, target);
+    Sleep(kBusyPauseMs);
+  }
+}
+
+}  // namespace
+
+size_t writeFileAtomically(const std::wstring& path, const std::string& bytes, bool overwrite) {
+  const std::wstring target = fullPath(path);
+  const size_t slash = target.find_last_of(L"\\/");
+  if (slash == std::wstring::npos) failWin32(ERROR_INVALID_NAME, path);
+  const std::wstring folder = target.substr(0, slash);
+  const DWORD folderAttributes = GetFileAttributesW((folder + L"\\").c_str());
+  if (folderAttributes == INVALID_FILE_ATTRIBUTES || !(folderAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    failWin32(ERROR_PATH_NOT_FOUND, folder);
+  }
+
+  WIN32_FILE_ATTRIBUTE_DATA old{};
+  const bool exists = GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &old);
+  if (!exists && GetLastError() != ERROR_FILE_NOT_FOUND) failLastError(target);
+  if (exists && !overwrite) failWin32(ERROR_FILE_EXISTS, target);
+  if (exists && (old.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) failWin32(ERROR_DIRECTORY, target);
+  // Replacing a read-only file would quietly defeat its protection.
+  if (exists && (old.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) failWin32(ERROR_ACCESS_DENIED, target);
+
+  TemporaryFile file(folder);
+  writeAll(file, bytes);
+  if (exists) {
+    copyDacl(target, file);
+    stampLikeOldFile(file, old);
+  }
+  moveIntoPlace(file, target, exists);
+  return bytes.size();
+}
+
+}  // namespace oxs

@@ -1,0 +1,82 @@
+// AutoRun: start with Windows through the current user's Run key.
+#include "oxlensupport.h"
+
+#include "com_object.h"
+#include "handles.h"
+#include "module_paths.h"
+#include "text_helpers.h"
+
+using namespace oxs;
+
+namespace {
+
+const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+void requireKey(LPCWSTR key) {
+  if (!key || !*key) fail(E_INVALIDARG, L"Пустой ключ");
+}
+
+// The program named by a Run entry: the quoted part, else the whole text.
+std::wstring programOf(std::wstring command) {
+  if (!command.empty() && command.front() == L'"') {
+    const size_t close = command.find(L'"', 1);
+    return command.substr(1, close == std::wstring::npos ? std::wstring::npos : close - 1);
+  }
+  while (!command.empty() && command.back() == L' ') command.pop_back();
+  return command;
+}
+
+UniqueKey openRunKey(REGSAM access) {
+  HKEY key = nullptr;
+  const LSTATUS error = RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, access, nullptr, &key, nullptr);
+  if (error != ERROR_SUCCESS) failWin32(error, std::wstring(L"HKCU\\") + kRunKey);
+  return UniqueKey(key);
+}
+
+class AutoRun : public ComObject<IOxAutoRun> {
+ public:
+  HRESULT STDMETHODCALLTYPE IsEnabled(LPCWSTR key, VARIANT_BOOL* result) override {
+    return guarded([&] {
+      requirePointer(result);
+      requireKey(key);
+      UniqueKey run = openRunKey(KEY_QUERY_VALUE);
+      wchar_t command[32768 + 8];
+      DWORD size = sizeof command - sizeof(wchar_t);
+      DWORD type = 0;
+      const LSTATUS error = RegQueryValueExW(run.get(), key, nullptr, &type, reinterpret_cast<BYTE*>(command), &size);
+      command[size / sizeof(wchar_t)] = L'\0';
+      const bool ours = error == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ) &&
+                        samePath(programOf(command), modulePath(nullptr));
+      *result = ours ? VARIANT_TRUE : VARIANT_FALSE;
+    });
+  }
+
+  HRESULT STDMETHODCALLTYPE Enable(LPCWSTR key, LONG scope, LONG* result) override {
+    return guarded([&] {
+      requireKey(key);
+      if (scope != 0) fail(E_INVALIDARG, L"Поддерживается только автозапуск текущего пользователя");
+      const std::wstring command = L"\"" + modulePath(nullptr) + L"\"";
+      UniqueKey run = openRunKey(KEY_SET_VALUE);
+      const LSTATUS error = RegSetValueExW(run.get(), key, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                                           static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+      if (error != ERROR_SUCCESS) failWin32(error, std::wstring(L"HKCU\\") + kRunKey + L"\\" + key);
+      if (result) *result = 1;
+    });
+  }
+
+  HRESULT STDMETHODCALLTYPE Disable(LPCWSTR key, LONG* result) override {
+    return guarded([&] {
+      requireKey(key);
+      UniqueKey run = openRunKey(KEY_SET_VALUE);
+      const LSTATUS error = RegDeleteValueW(run.get(), key);
+      if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND) {
+        failWin32(error, std::wstring(L"HKCU\\") + kRunKey + L"\\" + key);
+      }
+      if (result) *result = 1;
+    });
+  }
+};
+
+}  // namespace
+
+OXAPI oxCreateAutoRun(IOxAutoRun** result) { return createObject<AutoRun>(result); }

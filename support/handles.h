@@ -1,0 +1,29 @@
+// Owners for the Win32 handles the library acquires.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+namespace oxs {
+
+struct HandleCloser {
+  void operator()(HANDLE handle) const {
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+struct KeyCloser {
+  using pointer = HKEY;
+  void operator()(HKEY key) const { RegCloseKey(key); }
+};
+using UniqueKey = std::unique_ptr<HKEY__, KeyCloser>;
+
+struct IconDestroyer {
+  using pointer = HICON;
+  void operator()(HICON icon) const { DestroyIcon(icon); }
+};
+using UniqueIcon = std::unique_ptr<HICON__, IconDestroyer>;
+
+}  // namespace oxs

@@ -1,0 +1,50 @@
+// Exported functions about the process itself and about objects.
+#include "oxlensupport.h"
+
+#include "errors.h"
+#include "module_paths.h"
+
+using namespace oxs;
+
+OXAPI oxRegisterAppPath(LONG* result) {
+  return guarded([&] {
+    requirePointer(result);
+    const std::wstring folder = folderOf(modulePath(nullptr));
+    // Replaces the current directory in the DLL search order.
+    if (!SetDllDirectoryW(folder.c_str())) failLastError(L"SetDllDirectory " + folder);
+    *result = 1;
+  });
+}
+
+OXAPI oxIsInIDE(VARIANT_BOOL* result) {
+  return guarded([&] {
+    requirePointer(result);
+    *result = VARIANT_FALSE;
+  });
+}
+
+OXAPI oxObjectRelease(IUnknown* object, LONG* result) {
+  return guarded([&] {
+    requirePointer(object);
+    requirePointer(result);
+    *result = static_cast<LONG>(object->Release());
+  });
+}
+
+OXAPI oxObjectAddRef(IUnknown* object, LONG* result) {
+  return guarded([&] {
+    requirePointer(object);
+    requirePointer(result);
+    *result = static_cast<LONG>(object->AddRef());
+  });
+}
+
+OX_EXPORT LONG WINAPI oxCallFunction_4_4(FARPROC function, LONG_PTR argument) {
+  using OneArgument = LONG(WINAPI*)(LONG_PTR);
+  if (!function) return E_POINTER;
+  try {
+    return reinterpret_cast<OneArgument>(reinterpret_cast<void (*)()>(function))(argument);
+  } catch (...) {
+    return reportCurrentException();
+  }
+}

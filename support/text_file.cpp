@@ -1,0 +1,60 @@
+// TextFile: whole-file text I/O that gives back every byte it read.
+#include "oxlensupport.h"
+
+#include <climits>
+
+#include "com_object.h"
+#include "file_io.h"
+#include "support/textcodec.h"
+#include "text_helpers.h"
+
+using namespace oxs;
+
+namespace {
+
+// Exact conversion to the ANSI code page: a character it lacks is refused,
+// never replaced by a look-alike or a question mark.
+bool toAnsi(std::u16string_view text, std::string& bytes) {
+  const bool utf8 = GetACP() == CP_UTF8;
+  const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+  const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+  const int length = static_cast<int>(text.size());
+  BOOL lossy = FALSE;
+  const int size = WideCharToMultiByte(CP_ACP, flags, wide, length, nullptr, 0, nullptr, utf8 ? nullptr : &lossy);
+  if (size <= 0 || lossy) return false;
+  const size_t start = bytes.size();
+  bytes.resize(start + size);
+  WideCharToMultiByte(CP_ACP, flags, wide, length, bytes.data() + start, size, nullptr, nullptr);
+  return true;
+}
+
+class TextFile : public ComObject<IOxTextFile> {
+ public:
+  HRESULT STDMETHODCALLTYPE ReadAll(LPCWSTR path, VARIANT_BOOL failIfMissing, BSTR* text) override {
+    return guarded([&] {
+      requirePointer(text);
+      *text = nullptr;
+      if (!path || !*path) fail(E_INVALIDARG, L"Не задано имя файла");
+      const std::optional<std::string> bytes = readWholeFile(path);
+      if (!bytes && failIfMissing != VARIANT_FALSE) failWin32(ERROR_FILE_NOT_FOUND, path);
+      const std::u16string decoded = textcodec::decode(bytes ? *bytes : std::string());
+      putBstr(text, std::wstring_view(reinterpret_cast<const wchar_t*>(decoded.data()), decoded.size()));
+    });
+  }
+
+  HRESULT STDMETHODCALLTYPE WriteAll(LPCWSTR path, BSTR text, VARIANT_BOOL overwrite, LONG* result) override {
+    return guarded([&] {
+      if (!path || !*path) fail(E_INVALIDARG, L"Не задано имя файла");
+      const std::u16string_view characters(reinterpret_cast<const char16_t*>(text ? text : L""),
+                                           text ? SysStringLen(text) : 0);
+      const std::optional<std::string> bytes = textcodec::encode(characters, toAnsi);
+      if (!bytes) failWin32(ERROR_NO_UNICODE_TRANSLATION, path);
+      const size_t written = writeFileAtomically(path, *bytes, overwrite != VARIANT_FALSE);
+      if (result) *result = static_cast<LONG>(std::min<size_t>(written, LONG_MAX));
+    });
+  }
+};
+
+}  // namespace
+
+OXAPI oxCreateTextFile(IOxTextFile** result) { return createObject<TextFile>(result); }

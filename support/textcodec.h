@@ -1,0 +1,32 @@
+// Byte-faithful conversion between a file's bytes and its text.
+//
+// Strictly valid UTF-8 (no overlong forms, no surrogates, nothing above
+// U+10FFFF; a BOM stays in the text as U+FEFF) decodes to its characters. Any
+// other byte string keeps ASCII bytes as characters and carries each byte b
+// >= 0x80 as the escape U+DC00 + b. Encoding reverses whichever way was taken,
+// so decode followed by encode gives back every byte. Plain C++: the ANSI code
+// page is reached through the function the caller passes in.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace textcodec {
+
+// Converts characters to the ANSI code page; false when one has no exact
+// counterpart there.
+using AnsiEncoder = std::function<bool(std::u16string_view text, std::string& bytes)>;
+
+bool isValidUtf8(std::string_view bytes);
+
+std::u16string decode(std::string_view bytes);
+
+// Text holding escapes is written byte-wise: escapes as their bytes, ASCII as
+// itself, every other run of characters through `ansi`. Other text is written
+// as UTF-8. Empty result: a character cannot be written faithfully (an
+// unpaired surrogate, or a character the ANSI code page lacks).
+std::optional<std::string> encode(std::u16string_view text, const AnsiEncoder& ansi);
+
+}  // namespace textcodec

@@ -1,0 +1,51 @@
+// Properties every switch must keep, whatever the file held; shared by the
+// GoogleTest suite and the fuzz target.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/privoxy_config.h"
+
+namespace privoxy_config_invariants {
+
+inline std::vector<std::u16string_view> lines(std::u16string_view text) {
+  std::vector<std::u16string_view> out;
+  if (text.empty()) return out;
+  for (size_t start = 0;;) {
+    const size_t end = text.find(u"\r\n", start);
+    out.push_back(text.substr(start, end == std::u16string_view::npos ? std::u16string_view::npos : end - start));
+    if (end == std::u16string_view::npos) return out;
+    start = end + 2;
+  }
+}
+
+// Empty when every property holds, else the first one that does not.
+inline std::string violation(std::u16string_view text) {
+  using namespace privoxy_config;
+  const std::u16string on = rewriteForwarding(text, true);
+  const std::u16string off = rewriteForwarding(text, false);
+  if (rewriteForwarding(on, true) != on) return "switching on twice changed the file";
+  if (rewriteForwarding(off, false) != off) return "switching off twice changed the file";
+  if (rewriteForwarding(rewriteForwarding(on, false), true) != on) return "on, off, on differs from on";
+  if (!isForwardingOn(on) || isForwardingOn(off)) return "the state does not follow the block";
+
+  const auto before = lines(text);
+  for (const std::u16string* result : {&on, &off}) {
+    const auto after = lines(*result);
+    if (after.size() < 6 || after.back() != u"" || after[after.size() - 6] != BlockRule)
+      return "the block does not end the file";
+    size_t kept = 0;
+    while (kept < before.size() && !isRuleLine(before[kept])) ++kept;
+    if (after.size() != kept + 6) return "a line before the block was lost or added";
+    for (size_t i = 0; i < kept; ++i) {
+      const std::u16string prefixed = std::u16string(BlockedPrefix) + std::u16string(before[i]);
+      if (after[i] != before[i] && after[i] != prefixed) return "a user line changed beyond the prefix";
+      if (isForwardLine(after[i])) return "a forward line was left above the block";
+    }
+  }
+  return {};
+}
+
+}  // namespace privoxy_config_invariants

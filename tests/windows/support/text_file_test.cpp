@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include "support_test_host.h"
+
+using namespace support_test;
+
+namespace {
+
+class TextFileTest : public testing::Test {
+ protected:
+  std::wstring read(const std::wstring& path) {
+    ox::Bstr text;
+    return ox::text(file_->ReadAll(path.c_str(), VARIANT_TRUE, text.put()), text);
+  }
+  HRESULT write(const std::wstring& path, const std::wstring& text, bool overwrite = true) {
+    ox::Bstr bstr(text);
+    LONG written = -1;
+    return file_->WriteAll(path.c_str(), bstr.get(), ox::toVariantBool(overwrite), &written);
+  }
+  // The folder holds exactly `names`: no temporary file was left behind.
+  void expectOnly(std::vector<std::wstring> names) {
+    std::vector<std::wstring> found = folder_.names();
+    std::sort(found.begin(), found.end());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(found, names);
+  }
+
+  ScratchFolder folder_;
+  ox::Ptr<IOxTextFile> file_ = ox::create(oxCreateTextFile);
+};
+
+TEST_F(TextFileTest, WritingBackWhatWasReadKeepsEveryByte) {
+  const struct {
+    const char* name;
+    std::string bytes;
+  } cases[] = {
+      {"empty", ""},
+      {"ascii CR LF", "listen-address 127.0.0.1:8118\r\n"},
+      {"lone CR, lone LF", "a\rb\nc"},
+      {"NUL bytes", std::string("x\0y\0", 4)},
+      {"UTF-8 with BOM", "\xEF\xBB\xBF# Привет\r\n"},
+      {"UTF-8 without BOM", "# Привет\r\n"},
+      {"cp1251", "# \xCF\xF0\xE8\xE2\xE5\xF2\r\n"},
+      {"invalid UTF-8", "\xC0\xAF\xED\xA0\x80\xFF"},
+      {"mixed", "ok \xD0\x9F then \xD0"},
+  };
+  const std::wstring path = folder_.path(L"config.txt");
+  for (const auto& c : cases) {
+    writeBytes(path, c.bytes);
+    ASSERT_EQ(write(path, read(path)), S_OK) << c.name;
+    EXPECT_EQ(readBytes(path), c.bytes) << c.name;
+  }
+  expectOnly({L"config.txt"});
+}
+
+TEST_F(TextFileTest, NewCyrillicFollowsTheFilesEncoding) {
+  const std::wstring utf8 = folder_.path(L"utf8.txt"), legacy = folder_.path(L"cp1251.txt");
+  writeBytes(utf8, "# \xD0\x9F\r\n");
+  writeBytes(legacy, "# \xCF\r\n");
+  ASSERT_EQ(GetACP(), 1251u) << "run with LANG=ru_RU.UTF-8";
+  ASSERT_EQ(write(utf8, read(utf8) + L"Тор"), S_OK);
+  ASSERT_EQ(write(legacy, read(legacy) + L"Тор"), S_OK);
+  EXPECT_EQ(readBytes(utf8), "# \xD0\x9F\r\n\xD0\xA2\xD0\xBE\xD1\x80");
+  EXPECT_EQ(readBytes(legacy), "# \xCF\r\n\xD2\xEE\xF0");
+  EXPECT_EQ(write(legacy, read(legacy) + L"\x4E2D"), HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION))
+      << "a character cp1251 lacks is refused, not replaced";
+  EXPECT_EQ(readBytes(legacy), "# \xCF\r\n\xD2\xEE\xF0");
+}
+
+TEST_F(TextFileTest, MissingFile) {
+  ox::Bstr text;
+  EXPECT_EQ(file_->ReadAll(folder_.path(L"none.txt").c_str(), VARIANT_FALSE, text.put()), S_OK);
+  EXPECT_EQ(text.str(), L"");
+  try {
+    read(folder_.path(L"none.txt"));
+    ADD_FAILURE() << "reading a missing file must fail";
+  } catch (const ox::Error& error) {
+    EXPECT_EQ(error.number, HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
+    EXPECT_NE(error.description.find(L"none.txt"), std::wstring::npos) << narrow(error.description);
+  }
+}
+
+TEST_F(TextFileTest, FailedWritesLeaveTheOldFileAndNoTemporaryFile) {
+  const std::wstring path = folder_.path(L"config.txt");
+  writeBytes(path, "old");
+  EXPECT_EQ(write(folder_.path(L"no such folder\\config.txt"), L"new"), HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND));
+  EXPECT_EQ(write(path, L"new", false), HRESULT_FROM_WIN32(ERROR_FILE_EXISTS));
+
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(write(path, L"new"), HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY, DWORD(FILE_ATTRIBUTE_READONLY));
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+  HANDLE locked = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(FAILED(write(path, L"new")));
+  CloseHandle(locked);
+
+  EXPECT_EQ(readBytes(path), "old");
+  expectOnly({L"config.txt"});
+  EXPECT_EQ(write(folder_.path(L"fresh.txt"), L"new", false), S_OK);
+  EXPECT_EQ(readBytes(folder_.path(L"fresh.txt")), "new");
+}
+
+TEST_F(TextFileTest, EveryWriteMovesTheModificationSecondOn) {
+  const std::wstring path = folder_.path(L"config.txt");
+  auto seconds = [&] {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+    return ((ULONGLONG(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime) / 10000000;
+  };
+  ASSERT_EQ(write(path, L"one"), S_OK);
+  const ULONGLONG first = seconds();
+  ASSERT_EQ(write(path, L"two"), S_OK);
+  const ULONGLONG second = seconds();
+  ASSERT_EQ(write(path, L"three"), S_OK);
+  EXPECT_GT(second, first);
+  EXPECT_GT(seconds(), second);
+  EXPECT_EQ(readBytes(path), "three");
+}
+
+}  // namespace
