@@ -77,9 +77,17 @@ void appendUtf8(char32_t c, std::string& out) {
   }
 }
 
+// Bytes that the UTF-8 form of the text takes (a surrogate pair counts 4).
+size_t utf8Length(std::u16string_view text) {
+  size_t length = 0;
+  for (char16_t c : text) length += c < 0x80 ? 1 : c < 0x800 ? 2 : isLowSurrogate(c) ? 1 : 3;
+  return length;
+}
+
 std::optional<std::string> encodeUtf8(std::u16string_view text) {
   std::string out;
-  out.reserve(text.size());
+  // Sized up front: the file's text is large, a reallocation would hold it twice.
+  out.reserve(utf8Length(text));
   for (size_t i = 0; i < text.size(); ++i) {
     char32_t c = text[i];
     if (isHighSurrogate(text[i]) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
