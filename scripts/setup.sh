@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
-  wine wine64 libwine-dev
+  wine wine64 libwine-dev fonts-wine
   xvfb xdotool x11-utils imagemagick
   python3 locales privoxy procps iproute2 util-linux
 )

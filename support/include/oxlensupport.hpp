@@ -6,6 +6,7 @@
 #include "oxlensupport.h"
 
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace ox {
@@ -45,7 +46,7 @@ inline void check(HRESULT status) {
 class Bstr {
  public:
   Bstr() = default;
-  explicit Bstr(const std::wstring& text) : value_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
+  explicit Bstr(std::wstring_view text) : value_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
   Bstr(const Bstr&) = delete;
   Bstr& operator=(const Bstr&) = delete;
   ~Bstr() { SysFreeString(value_); }

@@ -66,7 +66,7 @@ requests_seen() { grep -c 'example.test:80' "$work/socks.log" || true; }
 
 echo "1. switched on: the request reaches the SOCKS server as a 4a request"
 switch on
-grep -q 'Request: p.p/' "$work/privoxy.log" || fail "the reload request for p.p did not reach Privoxy"
+grep -Eq 'Request: p\.p(:80)?/' "$work/privoxy.log" || fail "the reload request for p.p did not reach Privoxy"
 [ "$(fetch)" = "answered by socks" ] || fail "request through Privoxy was not forwarded"
 grep -q '^4a 1 example.test:80$' "$work/socks.log" || fail "no SOCKS 4a CONNECT for example.test:80"
 
@@ -77,7 +77,7 @@ fetch >/dev/null
 [ "$(requests_seen)" = "$before" ] || fail "request still forwarded after switching off"
 
 echo "3. the reload request of each switch shows in Privoxy's log"
-[ "$(grep -c 'Request: p.p/' "$work/privoxy.log")" -ge 2 ] || fail "no reload request for the second switch"
+[ "$(grep -Ec 'Request: p\.p(:80)?/' "$work/privoxy.log")" -ge 2 ] || fail "no reload request for the second switch"
 
 echo "4. Privoxy accepted the file in both states"
 if grep -E 'Fatal error|Error: .*(config|unrecognized|forward)' "$work/privoxy.log"; then fail "Privoxy rejected the file"; fi

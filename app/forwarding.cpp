@@ -1,0 +1,79 @@
+// Reading and switching the forwarding state in Privoxy's configuration file.
+// The file and the reload request can fail in ordinary use, so each failure
+// is reported here and never reaches the caller.
+#include "app/modMain.h"
+#include "app/privoxy_config.h"
+#include "app/program_objects.h"
+#include "runtime/application.h"
+
+namespace {
+
+std::u16string ReadText(const std::wstring& path) {
+  ox::Bstr text;
+  ox::check(TextFile().ReadAll(path.c_str(), VARIANT_TRUE, text.put()));
+  return std::u16string(reinterpret_cast<const char16_t*>(text.get()), SysStringLen(text.get()));
+}
+
+void WriteText(const std::wstring& path, const std::u16string& text) {
+  const ox::Bstr bstr(std::wstring_view(reinterpret_cast<const wchar_t*>(text.data()), text.size()));
+  LONG written = 0;
+  ox::check(TextFile().WriteAll(path.c_str(), bstr.get(), VARIANT_TRUE, &written));
+}
+
+void ShowError(const ox::Error& error, const wchar_t* message) {
+  LONG ignored = 0;
+  MessageDialogs().ShowError(error.number, error.description.c_str(), MB_ICONERROR, nullptr, message, 0, &ignored);
+}
+
+// One HEAD request to Privoxy's own host name, so that Privoxy handles a
+// request right after its file changed. Nothing about it is looked at: each
+// step runs even when the one before it failed.
+void SendReloadRequest() {
+  ox::Ptr<IOxHttpSettings> settings;
+  oxCreateHttpSettings(settings.put());
+  if (settings) settings->put_Mode(0);
+  ox::Ptr<IOxHttpRequest> request;
+  oxCreateHttpRequest(request.put());
+  if (!request) return;
+  request->putref_Settings(settings.get());
+  ox::Bstr identity;
+  request->IdentityFromApp(&runtime::application(), identity.put());
+  LONG status = 0;
+  request->Send(L"p.p", 80, L"HEAD", L"/", L"HTTP/1.1", nullptr, nullptr, 0, 30000, identity.get(), nullptr, nullptr,
+                0, VARIANT_TRUE, VARIANT_TRUE, 0, nullptr, nullptr, &status);
+}
+
+const wchar_t ReadFailed[] = L"Не удаётся прочитать файл настроек Privoxy.";
+
+}  // namespace
+
+bool IsForwardingOn() {
+  std::u16string text;
+  try {
+    text = ReadText(ConfigFileName);
+  } catch (const ox::Error& error) {
+    ShowError(error, ReadFailed);
+    return false;
+  }
+  return privoxy_config::isForwardingOn(text);
+}
+
+void SetForwarding(bool enable) {
+  std::u16string text;
+  try {
+    text = ReadText(ConfigFileName);
+  } catch (const ox::Error& error) {
+    return ShowError(error, ReadFailed);
+  }
+  try {
+    WriteText(ConfigFileName + L".BAK", text);
+  } catch (const ox::Error& error) {
+    return ShowError(error, L"Не удаётся сохранить резервную копию файла настроек Privoxy.");
+  }
+  try {
+    WriteText(ConfigFileName, privoxy_config::rewriteForwarding(text, enable));
+  } catch (const ox::Error& error) {
+    return ShowError(error, L"Не удаётся сохранить файл настроек Privoxy.");
+  }
+  SendReloadRequest();
+}

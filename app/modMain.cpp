@@ -1,0 +1,60 @@
+#include "app/modMain.h"
+
+#include "app/frmMain.h"
+#include "app/frmSettings.h"
+#include "runtime/application.h"
+#include "runtime/message_box.h"
+#include "runtime/variant.h"
+
+#include <commctrl.h>
+
+std::wstring ConfigFileName;
+const wchar_t ApplicationGuid[] = L"{14772B7B-BDE6-4677-AF8D-9C0479124737}";
+const wchar_t ConfigFileSetting[] = L"Privoxy config file";
+
+namespace {
+
+// Held, and with it the instance key, until the process ends.
+ox::Ptr<IOxInstanceGuard> InstanceGuard;
+
+bool CheckSettings() {
+  IOxApplication* const app = &runtime::application();
+  const auto SettingsStore = ox::create(oxCreateSettingsStore);
+  LONG status = 0;
+  runtime::Variant value;
+  ox::check(SettingsStore->GetValue(L"", ConfigFileSetting, 0, app, runtime::Variant::missing(), VARIANT_TRUE,
+                                    &status, value.put()));
+  ConfigFileName = value.text();
+  if (ConfigFileName.empty()) {
+    FrmSettings settings;
+    settings.showModal();
+  }
+  if (ConfigFileName.empty()) {
+    runtime::messageBox(
+        L"Вы не ввели имя файла настроек Privoxy. Продолжение не возможно - всё равно программе работать не с чем ^^",
+        MB_ICONERROR);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void Main() {
+  LONG ignored = 0;
+  ox::check(oxRegisterAppPath(&ignored));
+  InitCommonControls();
+  VARIANT_BOOL inIde = VARIANT_FALSE;
+  ox::check(oxIsInIDE(&inIde));
+  if (!ox::isTrue(inIde)) {
+    HWND appWindow = nullptr;
+    ox::check(oxGetThunderMainHandle(&appWindow));
+    ox::check(oxSetWindowResIconAll(appWindow, L"A_MAIN"));
+  }
+  if (!InstanceGuard) InstanceGuard = ox::create(oxCreateInstanceGuard);
+  VARIANT_BOOL first = VARIANT_FALSE;
+  ox::check(InstanceGuard->IsFirstInstance(ApplicationGuid, &first));
+  if (!ox::isTrue(first)) return;
+  if (!CheckSettings()) return;
+  frmMain().load();
+}

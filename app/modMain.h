@@ -1,0 +1,24 @@
+// Start-up of the tray program and the values every part of it reads.
+#pragma once
+
+#include <string>
+
+// Full path of Privoxy's configuration file exactly as entered; empty: none.
+extern std::wstring ConfigFileName;
+
+// The program's fixed identity: the key of the single-instance guard and of
+// the start-with-Windows entry. Never change it between versions.
+extern const wchar_t ApplicationGuid[];
+
+// Name of the stored setting that holds ConfigFileName.
+extern const wchar_t ConfigFileSetting[];
+
+void Main();
+
+// True when a forward directive is in force in the configuration file; a file
+// that cannot be read is reported and counts as off.
+bool IsForwardingOn();
+// Rewrites the configuration file for the wanted state, keeping a ".BAK" copy
+// of what it held, and lets Privoxy handle a request right after. Each failing
+// step is reported; the caller reads the state again to learn the outcome.
+void SetForwarding(bool enable);

@@ -1,0 +1,44 @@
+#include "runtime/app_window.h"
+
+#include "runtime/module.h"
+#include "runtime/win32_check.h"
+
+namespace runtime {
+namespace {
+
+HWND currentWindow = nullptr;
+
+// Closing it from outside would take every form down without its Unload:
+// the window lives exactly as long as its owner object.
+LRESULT CALLBACK appWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CLOSE) return 0;
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void registerClass() {
+  WNDCLASSEXW windowClass = {};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = appWindowProcedure;
+  windowClass.hInstance = thisModule();
+  windowClass.lpszClassName = OX_APP_WINDOW_CLASS;
+  checkWin32(RegisterClassExW(&windowClass) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS);
+}
+
+}  // namespace
+
+AppWindow::AppWindow(const std::wstring& title) {
+  registerClass();
+  window_ = CreateWindowExW(0, OX_APP_WINDOW_CLASS, title.c_str(), WS_POPUP | WS_CLIPSIBLINGS | WS_SYSMENU, 0, 0, 0,
+                            0, nullptr, nullptr, thisModule(), nullptr);
+  checkWin32(window_ != nullptr);
+  currentWindow = window_;
+}
+
+AppWindow::~AppWindow() {
+  currentWindow = nullptr;
+  DestroyWindow(window_);
+}
+
+HWND AppWindow::current() { return currentWindow; }
+
+}  // namespace runtime

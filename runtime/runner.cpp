@@ -1,0 +1,37 @@
+#include "runtime/runner.h"
+
+#include "runtime/app_window.h"
+#include "runtime/application.h"
+#include "runtime/form.h"
+#include "runtime/message_loop.h"
+#include "runtime/unhandled_error.h"
+
+#include <objbase.h>
+
+namespace runtime {
+namespace {
+
+class Apartment {
+ public:
+  Apartment() { ox::check(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)); }
+  ~Apartment() { CoUninitialize(); }
+  Apartment(const Apartment&) = delete;
+  Apartment& operator=(const Apartment&) = delete;
+};
+
+}  // namespace
+
+int runProgram(void (*startup)()) {
+  try {
+    const Apartment apartment;
+    const AppWindow window(application().title());
+    startup();
+    while (Form::anyLoaded() && pumpMessage()) {
+    }
+  } catch (...) {
+    reportUnhandledError(currentError());
+  }
+  return 0;
+}
+
+}  // namespace runtime

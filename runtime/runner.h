@@ -1,0 +1,10 @@
+// The life of a program: the apartment, the application window, its start-up
+// routine, then messages for as long as any form is loaded.
+#pragma once
+
+namespace runtime {
+
+// Returns the process exit code; an unhandled error ends the process instead.
+int runProgram(void (*startup)());
+
+}  // namespace runtime

@@ -1,0 +1,17 @@
+// What happens to an error nobody handled: one message box with its number
+// and description, then the program ends.
+#pragma once
+
+#include "oxlensupport.hpp"
+
+namespace runtime {
+
+// The exit code of a program ended by an unhandled error.
+constexpr UINT kUnhandledErrorExitCode = 1;
+
+// The exception being handled, as an ox::Error. Call only inside a catch.
+ox::Error currentError();
+
+[[noreturn]] void reportUnhandledError(const ox::Error& error);
+
+}  // namespace runtime

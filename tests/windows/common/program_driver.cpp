@@ -1,0 +1,165 @@
+#include "program_driver.h"
+
+#include <stdexcept>
+
+namespace {
+
+const wchar_t kSettingsKey[] = L"Software\\Oxlen\\Oxlen - Veilmark";
+const wchar_t kSettingName[] = L"Privoxy config file";
+
+BOOL CALLBACK collect(HWND window, LPARAM windows) {
+  reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
+  return TRUE;
+}
+
+}  // namespace
+
+bool waitUntil(const std::function<bool()>& condition, DWORD ms) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  for (;;) {
+    if (condition()) return true;
+    if (GetTickCount64() > end) return false;
+    Sleep(50);
+  }
+}
+
+std::wstring besideTests(const std::wstring& name) {
+  wchar_t path[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path, length);
+  return folder.substr(0, folder.find_last_of(L'\\') + 1) + name;
+}
+
+std::wstring className(HWND window) {
+  wchar_t name[128] = L"";
+  GetClassNameW(window, name, 128);
+  return name;
+}
+
+std::wstring textOf(HWND window) {
+  DWORD_PTR length = 0;
+  SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 5000,
+                      &copied);
+  text.resize(copied);
+  return text;
+}
+
+std::vector<HWND> childrenOf(HWND window) {
+  std::vector<HWND> children;
+  EnumChildWindows(window, collect, reinterpret_cast<LPARAM>(&children));
+  return children;
+}
+
+HWND findChild(HWND parent, const std::wstring& windowClass, const std::wstring& text) {
+  for (HWND child : childrenOf(parent))
+    if (_wcsicmp(className(child).c_str(), windowClass.c_str()) == 0 && textOf(child) == text) return child;
+  return nullptr;
+}
+
+Program::Program(const std::wstring& path, const std::wstring& arguments) {
+  std::wstring commandLine = L"\"" + path + L"\" " + arguments;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process_))
+    throw std::runtime_error("the program does not start");
+  WaitForInputIdle(process_.hProcess, kWaitMs);
+}
+
+Program::~Program() {
+  if (!waitForExit(0)) {
+    TerminateProcess(process_.hProcess, 99);
+    waitForExit();
+  }
+  CloseHandle(process_.hThread);
+  CloseHandle(process_.hProcess);
+}
+
+bool Program::waitForExit(DWORD ms) const { return WaitForSingleObject(process_.hProcess, ms) == WAIT_OBJECT_0; }
+
+DWORD Program::exitCode() const {
+  DWORD code = 0;
+  GetExitCodeProcess(process_.hProcess, &code);
+  return code;
+}
+
+std::vector<HWND> Program::windows() const {
+  std::vector<HWND> all, own;
+  EnumWindows(collect, reinterpret_cast<LPARAM>(&all));
+  for (HWND window : all) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == id()) own.push_back(window);
+  }
+  return own;
+}
+
+HWND Program::findWindow(const std::wstring& windowClass, const std::wstring& caption) const {
+  for (HWND window : windows())
+    if (className(window) == windowClass && textOf(window) == caption) return window;
+  return nullptr;
+}
+
+HWND Program::waitForWindow(const std::wstring& windowClass, const std::wstring& caption, DWORD ms) const {
+  HWND found = nullptr;
+  waitUntil([&] { return (found = findWindow(windowClass, caption)) != nullptr; }, ms);
+  return found;
+}
+
+HWND Program::focus(HWND window) const {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+  return info.hwndFocus;
+}
+
+MessageBoxSeen Program::answerMessageBox(DWORD ms) const {
+  HWND box = nullptr;
+  waitUntil(
+      [&] {
+        for (HWND window : windows())
+          if (className(window) == L"#32770" && IsWindowVisible(window)) box = window;
+        return box != nullptr;
+      },
+      ms);
+  if (!box) throw std::runtime_error("no message box came");
+  MessageBoxSeen seen{textOf(box), L""};
+  for (HWND child : childrenOf(box))
+    if (_wcsicmp(className(child).c_str(), L"Static") == 0 && !textOf(child).empty()) seen.text = textOf(child);
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+  waitUntil([&] { return !IsWindow(box); });
+  return seen;
+}
+
+void pressKey(HWND control, WPARAM key) {
+  const UINT scan = MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC);
+  PostMessageW(control, WM_KEYDOWN, key, 1 | (scan << 16));
+  PostMessageW(control, WM_KEYUP, key, 1 | (scan << 16) | (3u << 30));
+}
+
+void click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+
+void clearSettings() { RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey); }
+
+void storeSetting(DWORD type, const void* data, DWORD size) {
+  if (RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kSettingName, type, data, size) != ERROR_SUCCESS)
+    throw std::runtime_error("cannot store the setting");
+}
+
+void storeSetting(const std::wstring& path) {
+  storeSetting(REG_SZ, path.c_str(), static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
+}
+
+bool readSetting(std::wstring& path) {
+  DWORD size = 0;
+  if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, kSettingName, RRF_RT_REG_SZ, nullptr, nullptr, &size) !=
+      ERROR_SUCCESS)
+    return false;
+  path.assign(size / sizeof(wchar_t), L'\0');
+  RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, kSettingName, RRF_RT_REG_SZ, nullptr, path.data(), &size);
+  path.resize(size / sizeof(wchar_t) - 1);
+  return true;
+}

@@ -1,0 +1,29 @@
+// Test driver: the program's own switch, run on the file given.
+//   switch_driver CONFIG on|off
+// Switches, then reads the state back as the tray form does. Exit code 0 when
+// the state read back is the one asked for, 2 when not, 3 on wrong usage.
+#include <windows.h>
+
+#include <string>
+
+#include "app/modMain.h"
+#include "runtime/runner.h"
+
+namespace {
+
+int outcome = 3;
+
+void SwitchAsAsked() {
+  if (__argc != 3) return;
+  const bool enable = std::wstring(__wargv[2]) == L"on";
+  ConfigFileName = __wargv[1];
+  SetForwarding(enable);
+  outcome = IsForwardingOn() == enable ? 0 : 2;
+}
+
+}  // namespace
+
+int wmain() {
+  runtime::runProgram(SwitchAsAsked);
+  return outcome;
+}
