@@ -6,19 +6,19 @@
 #include <exception>
 #include <new>
 
-#include "com_ptr.h"
+#include "oxlensupport.hpp"
 
 namespace oxs {
 namespace {
 
 void setErrorObject(HRESULT status, const std::wstring& description) noexcept {
-  ComPtr<ICreateErrorInfo> creator;
+  ox::Ptr<ICreateErrorInfo> creator;
   if (FAILED(CreateErrorInfo(creator.put()))) return;
   creator->SetGUID(GUID_NULL);
   creator->SetSource(const_cast<LPOLESTR>(L"OXLENSUPPORT0100"));
   const std::wstring text = description.empty() ? systemMessage(status) : description;
   creator->SetDescription(const_cast<LPOLESTR>(text.c_str()));
-  ComPtr<IErrorInfo> info;
+  ox::Ptr<IErrorInfo> info;
   if (SUCCEEDED(creator->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(info.put())))) {
     SetErrorInfo(0, info.get());
   }

@@ -5,7 +5,7 @@
 
 #include "app_window.h"
 #include "com_object.h"
-#include "com_ptr.h"
+#include "oxlensupport.hpp"
 #include "http_data.h"
 #include "http_worker.h"
 #include "text_helpers.h"
@@ -21,7 +21,7 @@ std::optional<std::wstring> optionalText(LPCWSTR text) {
 class HttpRequest : public ComObject<IOxHttpRequest> {
  public:
   HRESULT STDMETHODCALLTYPE putref_Settings(IOxHttpSettings* settings) override {
-    return guarded([&] { settings_ = ComPtr<IOxHttpSettings>(settings); });
+    return guarded([&] { settings_ = ox::Ptr<IOxHttpSettings>(settings); });
   }
 
   HRESULT STDMETHODCALLTYPE IdentityFromApp(IOxApplication* app, BSTR* result) override {
@@ -40,7 +40,7 @@ class HttpRequest : public ComObject<IOxHttpRequest> {
                                  LONG* status) override {
     const HRESULT outcome = guarded([&] {
       if (status) *status = 0;
-      ComPtr<IOxHttpDataFill> answerTo;
+      ox::Ptr<IOxHttpDataFill> answerTo;
       if (response && FAILED(response->QueryInterface(__uuidof(IOxHttpDataFill),
                                                       reinterpret_cast<void**>(answerTo.put())))) {
         fail(E_INVALIDARG, L"Ответ должен быть объектом HttpData этой библиотеки");
@@ -93,7 +93,7 @@ class HttpRequest : public ComObject<IOxHttpRequest> {
     return call;
   }
 
-  ComPtr<IOxHttpSettings> settings_;
+  ox::Ptr<IOxHttpSettings> settings_;
 };
 
 }  // namespace
