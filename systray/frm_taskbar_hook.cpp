@@ -1,0 +1,29 @@
+#include "frm_taskbar_hook.h"
+
+#include "diagnostics.h"
+
+namespace lumicon {
+namespace {
+
+const runtime::FormFrame kFrame = {L"Taskbar hook window", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0, 1440, 720};
+
+}  // namespace
+
+frmTaskbarHook::frmTaskbarHook() : runtime::Form(kFrame) {}
+
+void frmTaskbarHook::Subclass(HWND hWndSysTray) {
+  debugPrint(L"frmTaskbarHook::Subclass() ==> hWndSysTray = " + hex(hWndSysTray));
+  HookData_.hWndSysTray = hWndSysTray;
+  load();
+  HookData_.PrevWndProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HookWindowProc)));
+  SetPropA(hwnd(), PROP_HOOK_DATA, &HookData_);
+}
+
+void frmTaskbarHook::Unsubclass() {
+  debugPrint(L"frmTaskbarHook::Unsubclass()");
+  SetWindowLongPtrA(hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HookData_.PrevWndProc));
+  RemovePropA(hwnd(), PROP_HOOK_DATA);
+}
+
+}  // namespace lumicon

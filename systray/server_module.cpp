@@ -1,0 +1,45 @@
+#include "server_module.h"
+
+#include <ole2.h>
+
+#include <atomic>
+
+#include "Lumicon_h.h"
+#include "class_factory.h"
+
+namespace lumicon {
+namespace {
+
+std::atomic<long> liveObjects{0};
+std::atomic<long> serverLocks{0};
+
+}  // namespace
+
+std::wstring modulePath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(thisModule(), path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+void objectCreated() { ++liveObjects; }
+void objectDestroyed() { --liveObjects; }
+void lockServer(bool lock) { lock ? ++serverLocks : --serverLocks; }
+
+}  // namespace lumicon
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** result) {
+  if (!result) return E_POINTER;
+  *result = nullptr;
+  if (!IsEqualCLSID(clsid, CLSID_SysTray)) return CLASS_E_CLASSNOTAVAILABLE;
+  return lumicon::createSysTrayFactory(iid, result);
+}
+
+STDAPI DllCanUnloadNow() {
+  return lumicon::liveObjects == 0 && lumicon::serverLocks == 0 ? S_OK : S_FALSE;
+}

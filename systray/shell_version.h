@@ -1,0 +1,20 @@
+// The shell's major version and what it decides: the record layout and the
+// tooltip length. Probed afresh on every use, never cached.
+#pragma once
+
+#include <windows.h>
+
+namespace lumicon {
+
+// 0 when shell32 is not loaded in the process, has no DllGetVersion, or the
+// call fails.
+DWORD GetShellMajorVersion();
+
+// Pure forms, for a known major version.
+DWORD recordSizeFor(DWORD shellMajor);
+size_t tipBufferLengthFor(DWORD shellMajor);
+
+inline DWORD NotifyIconDataSize() { return recordSizeFor(GetShellMajorVersion()); }
+inline size_t TipBufferLength() { return tipBufferLengthFor(GetShellMajorVersion()); }
+
+}  // namespace lumicon

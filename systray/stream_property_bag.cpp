@@ -1,0 +1,152 @@
+#include "stream_property_bag.h"
+
+#include <olectl.h>
+
+#include "com_failure.h"
+#include "oxlensupport.hpp"
+
+namespace lumicon {
+namespace {
+
+constexpr DWORD kFormatVersion = 1;
+
+template <class T>
+void put(IStream* stream, const T& value) {
+  ULONG written = 0;
+  check(stream->Write(&value, sizeof value, &written));
+  if (written != sizeof value) throw ComFailure{STG_E_WRITEFAULT};
+}
+
+template <class T>
+T take(IStream* stream) {
+  T value{};
+  ULONG read = 0;
+  check(stream->Read(&value, sizeof value, &read));
+  if (read != sizeof value) throw ComFailure{STG_E_READFAULT};
+  return value;
+}
+
+void putText(IStream* stream, const wchar_t* text, DWORD length) {
+  put(stream, length);
+  ULONG written = 0;
+  const ULONG bytes = length * sizeof(wchar_t);
+  check(stream->Write(text, bytes, &written));
+  if (written != bytes) throw ComFailure{STG_E_WRITEFAULT};
+}
+
+std::wstring takeText(IStream* stream) {
+  const DWORD length = take<DWORD>(stream);
+  if (length > 0x100000) throw ComFailure{STG_E_READFAULT};
+  std::wstring text(length, L'\0');
+  ULONG read = 0;
+  const ULONG bytes = length * sizeof(wchar_t);
+  check(stream->Read(text.data(), bytes, &read));
+  if (read != bytes) throw ComFailure{STG_E_READFAULT};
+  return text;
+}
+
+bool storable(VARTYPE type) { return type == VT_BOOL || type == VT_BSTR || type == VT_DISPATCH || type == VT_UNKNOWN; }
+
+}  // namespace
+
+StreamPropertyBag::~StreamPropertyBag() {
+  for (auto& entry : entries_) VariantClear(&entry.second);
+}
+
+HRESULT StreamPropertyBag::QueryInterface(REFIID iid, void** result) {
+  if (!result) return E_POINTER;
+  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPropertyBag)) {
+    *result = static_cast<IPropertyBag*>(this);
+    return S_OK;
+  }
+  *result = nullptr;
+  return E_NOINTERFACE;
+}
+
+HRESULT StreamPropertyBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) {
+  if (!name || !value) return E_POINTER;
+  for (auto& entry : entries_) {
+    if (entry.first != name) continue;
+    if (V_VT(value) == VT_EMPTY) return VariantCopy(value, &entry.second);
+    return VariantChangeType(value, &entry.second, 0, V_VT(value));
+  }
+  return E_INVALIDARG;
+}
+
+HRESULT StreamPropertyBag::Write(LPCOLESTR name, VARIANT* value) {
+  if (!name || !value) return E_POINTER;
+  if (!storable(V_VT(value))) return E_INVALIDARG;
+  VARIANT copy;
+  VariantInit(&copy);
+  const HRESULT status = VariantCopy(&copy, value);
+  if (FAILED(status)) return status;
+  const HRESULT added = guarded([&] { entries_.emplace_back(name, copy); });
+  if (FAILED(added)) VariantClear(&copy);
+  return added;
+}
+
+void StreamPropertyBag::save(IStream* stream) const {
+  put(stream, kFormatVersion);
+  put(stream, static_cast<DWORD>(entries_.size()));
+  for (const auto& [name, value] : entries_) {
+    putText(stream, name.c_str(), static_cast<DWORD>(name.size()));
+    put(stream, V_VT(&value));
+    switch (V_VT(&value)) {
+      case VT_BOOL:
+        put(stream, V_BOOL(&value));
+        break;
+      case VT_BSTR:
+        putText(stream, V_BSTR(&value), SysStringLen(V_BSTR(&value)));
+        break;
+      default: {
+        ox::Ptr<IPersistStream> persist;
+        const bool present = V_UNKNOWN(&value) != nullptr;
+        put(stream, static_cast<BYTE>(present));
+        if (!present) break;
+        check(V_UNKNOWN(&value)->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(persist.put())));
+        check(OleSaveToStream(persist.get(), stream));
+      }
+    }
+  }
+}
+
+void StreamPropertyBag::load(IStream* stream) {
+  if (take<DWORD>(stream) != kFormatVersion) throw ComFailure{STG_E_OLDFORMAT};
+  const DWORD count = take<DWORD>(stream);
+  for (DWORD i = 0; i < count; ++i) {
+    const std::wstring name = takeText(stream);
+    VARIANT value;
+    VariantInit(&value);
+    const VARTYPE type = take<VARTYPE>(stream);
+    switch (type) {
+      case VT_BOOL:
+        V_VT(&value) = VT_BOOL;
+        V_BOOL(&value) = take<VARIANT_BOOL>(stream);
+        break;
+      case VT_BSTR: {
+        const std::wstring text = takeText(stream);
+        V_VT(&value) = VT_BSTR;
+        V_BSTR(&value) = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+        break;
+      }
+      case VT_DISPATCH:
+      case VT_UNKNOWN: {
+        IUnknown* object = nullptr;
+        if (take<BYTE>(stream)) check(OleLoadFromStream(stream, IID_IUnknown, reinterpret_cast<void**>(&object)));
+        V_VT(&value) = VT_UNKNOWN;
+        V_UNKNOWN(&value) = object;
+        break;
+      }
+      default:
+        throw ComFailure{STG_E_READFAULT};
+    }
+    try {
+      entries_.emplace_back(name, value);
+    } catch (...) {
+      VariantClear(&value);
+      throw;
+    }
+  }
+}
+
+}  // namespace lumicon

@@ -1,0 +1,36 @@
+// The control's saved properties in a stream: the same named entries that a
+// property bag holds, so one pair of read and write routines serves both
+// kinds of persistence. Lives on the stack of one Load or Save call.
+#pragma once
+
+#include <ocidl.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace lumicon {
+
+class StreamPropertyBag final : public IPropertyBag {
+ public:
+  StreamPropertyBag() = default;
+  ~StreamPropertyBag();
+  StreamPropertyBag(const StreamPropertyBag&) = delete;
+  StreamPropertyBag& operator=(const StreamPropertyBag&) = delete;
+
+  // Throw ComFailure when the stream fails or holds something else.
+  void load(IStream* stream);
+  void save(IStream* stream) const;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** result) override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  // Booleans, strings and objects that persist themselves into a stream.
+  HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT* value, IErrorLog* log) override;
+  HRESULT STDMETHODCALLTYPE Write(LPCOLESTR name, VARIANT* value) override;
+
+ private:
+  std::vector<std::pair<std::wstring, VARIANT>> entries_;
+};
+
+}  // namespace lumicon

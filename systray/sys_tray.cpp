@@ -1,0 +1,360 @@
+#include "sys_tray.h"
+
+#include <new>
+#include <vector>
+
+#include "com_failure.h"
+#include "diagnostics.h"
+#include "notify_record.h"
+#include "picture.h"
+#include "server_module.h"
+#include "shell_version.h"
+
+namespace lumicon {
+namespace {
+
+// The control window only gives the shell somewhere to send the icon's
+// notifications; as a message-only window it never sees broadcasts, which is
+// why the taskbar hook exists.
+HWND createControlWindow() {
+  static const bool registered = [] {
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = thisModule();
+    windowClass.lpszClassName = L"LumiconSysTray";
+    return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  }();
+  if (!registered) throw ComFailure{HRESULT_FROM_WIN32(GetLastError())};
+  const HWND window = CreateWindowExW(0, L"LumiconSysTray", L"SysTray", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                      thisModule(), nullptr);
+  if (!window) throw ComFailure{HRESULT_FROM_WIN32(GetLastError())};
+  return window;
+}
+
+std::wstring text(BSTR value) { return value ? std::wstring(value, SysStringLen(value)) : std::wstring(); }
+
+}  // namespace
+
+HRESULT SysTray::create(REFIID iid, void** result) {
+  SysTray* control = nullptr;
+  const HRESULT created = guarded([&] { control = new SysTray; });
+  if (FAILED(created)) return created;
+  const HRESULT status = control->QueryInterface(iid, result);
+  control->Release();
+  return status;
+}
+
+SysTray::SysTray() {
+  hWndSysTray = createControlWindow();
+  objectCreated();
+  try {
+    debugPrint(L"SysTray::Initialize() ==> hWnd = " + hex(hWndSysTray));
+  } catch (...) {
+    objectDestroyed();
+    DestroyWindow(hWndSysTray);
+    throw;
+  }
+  face_ = static_cast<HBITMAP>(LoadImageW(thisModule(), L"BACK", IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+}
+
+SysTray::~SysTray() {
+  if (face_) DeleteObject(face_);
+  DestroyWindow(hWndSysTray);
+  objectDestroyed();
+}
+
+void SysTray::Terminate() noexcept {
+  auto step = [](auto&& body) {
+    try {
+      body();
+    } catch (...) {
+    }
+  };
+  step([&] { debugPrint(L"SysTray::Terminate() ==> hWnd = " + hex(hWndSysTray)); });
+  step([&] { UnhookTaskbar(); });
+  step([&] {
+    if (VisibleValue) setVisible(false);
+  });
+  // A failed step must not leave the window pointing at a control that is gone.
+  if (InTray) {
+    SetWindowLongPtrA(hWndSysTray, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassData_.PrevWndProc));
+    RemovePropA(hWndSysTray, PROP_SUBCLASS_DATA);
+  }
+  if (taskbarHook_) step([&] { taskbarHook_->unload(); });
+}
+
+// ---- IUnknown -----------------------------------------------------------
+
+HRESULT SysTray::QueryInterface(REFIID iid, void** result) {
+  if (!result) return E_POINTER;
+  void* found = nullptr;
+  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, IID__SysTray))
+    found = static_cast<_SysTray*>(this);
+  else if (IsEqualIID(iid, IID_IConnectionPointContainer))
+    found = static_cast<IConnectionPointContainer*>(this);
+  else if (IsEqualIID(iid, IID_IProvideClassInfo) || IsEqualIID(iid, IID_IProvideClassInfo2))
+    found = static_cast<IProvideClassInfo2*>(this);
+  else if (IsEqualIID(iid, IID_IOleObject))
+    found = static_cast<IOleObject*>(this);
+  else if (IsEqualIID(iid, IID_IOleControl))
+    found = static_cast<IOleControl*>(this);
+  else if (IsEqualIID(iid, IID_IPersist) || IsEqualIID(iid, IID_IPersistStreamInit))
+    found = static_cast<IPersistStreamInit*>(this);
+  else if (IsEqualIID(iid, IID_IPersistPropertyBag))
+    found = static_cast<IPersistPropertyBag*>(this);
+  else if (IsEqualIID(iid, IID_IViewObject) || IsEqualIID(iid, IID_IViewObject2))
+    found = static_cast<IViewObject2*>(this);
+  *result = found;
+  if (!found) return E_NOINTERFACE;
+  AddRef();
+  return S_OK;
+}
+
+ULONG SysTray::AddRef() { return ++references_; }
+
+ULONG SysTray::Release() {
+  const ULONG left = --references_;
+  if (left == 0) {
+    // Terminate balances its own counts; hold one so they cannot reach zero again.
+    references_ = 1;
+    Terminate();
+    delete this;
+  }
+  return left;
+}
+
+// ---- IDispatch ----------------------------------------------------------
+
+ITypeInfo* SysTray::typeInfo(REFGUID guid) {
+  if (!typeLib_) check(LoadTypeLibEx(modulePath().c_str(), REGKIND_NONE, typeLib_.put()));
+  ox::Ptr<ITypeInfo>& info = IsEqualGUID(guid, IID__SysTray) ? dispatchInfo_ : classInfo_;
+  if (!info) check(typeLib_->GetTypeInfoOfGuid(guid, info.put()));
+  return info.get();
+}
+
+HRESULT SysTray::GetTypeInfoCount(UINT* count) {
+  if (!count) return E_POINTER;
+  *count = 1;
+  return S_OK;
+}
+
+HRESULT SysTray::GetTypeInfo(UINT index, LCID, ITypeInfo** result) {
+  if (!result) return E_POINTER;
+  *result = nullptr;
+  if (index != 0) return DISP_E_BADINDEX;
+  return guarded([&] {
+    *result = typeInfo(IID__SysTray);
+    (*result)->AddRef();
+  });
+}
+
+HRESULT SysTray::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+  ITypeInfo* info = nullptr;
+  const HRESULT status = guarded([&] { info = typeInfo(IID__SysTray); });
+  return FAILED(status) ? status : info->GetIDsOfNames(names, count, ids);
+}
+
+HRESULT SysTray::Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* exception, UINT* argumentError) {
+  ITypeInfo* info = nullptr;
+  const HRESULT status = guarded([&] { info = typeInfo(IID__SysTray); });
+  if (FAILED(status)) return status;
+  return info->Invoke(static_cast<_SysTray*>(this), member, flags, params, result, exception, argumentError);
+}
+
+// ---- Properties and methods ---------------------------------------------
+
+HRESULT SysTray::putref_Icon(IPictureDisp* vData) { return guarded([&] { setIcon(vData); }); }
+HRESULT SysTray::put_Icon(IPictureDisp* vData) { return putref_Icon(vData); }
+
+HRESULT SysTray::get_Icon(IPictureDisp** vData) {
+  if (!vData) return E_POINTER;
+  *vData = IconValue.get();
+  if (*vData) (*vData)->AddRef();
+  return S_OK;
+}
+
+HRESULT SysTray::put_Caption(BSTR Tip) { return guarded([&] { setCaption(text(Tip)); }); }
+
+HRESULT SysTray::get_Caption(BSTR* Tip) {
+  if (!Tip) return E_POINTER;
+  *Tip = SysAllocStringLen(CaptionValue.data(), static_cast<UINT>(CaptionValue.size()));
+  return *Tip ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT SysTray::put_Visible(VARIANT_BOOL Show) { return guarded([&] { setVisible(Show != VARIANT_FALSE); }); }
+
+HRESULT SysTray::get_Visible(VARIANT_BOOL* Show) {
+  if (!Show) return E_POINTER;
+  *Show = VisibleValue ? VARIANT_TRUE : VARIANT_FALSE;
+  return S_OK;
+}
+
+HRESULT SysTray::ShowBaloon(BSTR Message, BSTR Title, TrayBaloonFlags Flags, LONG Timeout, VARIANT* Result) {
+  if (!Result) return E_POINTER;
+  VariantInit(Result);
+  return guarded([&] {
+    TrayFields fields;
+    fields.flags = NIF_INFO;
+    fields.info = copyTruncated(text(Message), 255);
+    fields.timeout = static_cast<UINT>(Timeout);
+    fields.infoTitle = copyTruncated(text(Title), 63);
+    fields.infoFlags = static_cast<DWORD>(Flags);
+    if (GetShellMajorVersion() < 5) return;
+    const BOOL accepted = notifyShell(NIM_MODIFY, NOTIFYICONDATAA_V2_SIZE, hWndSysTray, IconID, fields);
+    V_VT(Result) = VT_BOOL;
+    V_BOOL(Result) = accepted ? VARIANT_TRUE : VARIANT_FALSE;
+  });
+}
+
+HRESULT SysTray::GetDefaultIcon(IPictureDisp** Picture) {
+  if (!Picture) return E_POINTER;
+  *Picture = nullptr;
+  return oxLoadResTrayIconEx(L"A_MAIN", thisModule(), Picture);
+}
+
+void SysTray::setIcon(IPictureDisp* picture) {
+  HICON handle = nullptr;
+  if (picture) {
+    if (pictureType(picture) != PICTYPE_ICON) return;
+    handle = pictureHandle(picture);
+  }
+  if (InTray) {
+    TrayFields fields;
+    fields.flags = NIF_ICON;
+    fields.icon = handle;
+    notifyShell(NIM_MODIFY, NotifyIconDataSize(), hWndSysTray, IconID, fields);
+  }
+  IconValue = picture;
+  PropertyChanged(kDispidIcon);
+}
+
+void SysTray::setCaption(const std::wstring& caption) {
+  if (InTray) {
+    TrayFields fields;
+    fields.flags = NIF_TIP;
+    fields.tip = copyTruncated(caption, TipBufferLength() - 1);
+    notifyShell(NIM_MODIFY, NotifyIconDataSize(), hWndSysTray, IconID, fields);
+  }
+  CaptionValue = caption;
+  PropertyChanged(DISPID_TEXT);
+}
+
+void SysTray::setVisible(bool show) {
+  if (show == VisibleValue) return;
+  if (show) {
+    if (ambientUserMode()) {
+      attachWindow();
+      // The icon counts as shown whatever the shell answers, or if adding fails.
+      InTray = true;
+      VisibleValue = true;
+      AddTrayIcon(hWndSysTray, IconID, CaptionValue, IconValue.get());
+    }
+  } else if (InTray) {
+    DeleteTrayIcon(hWndSysTray, IconID);
+    detachWindow();
+    InTray = false;
+  }
+  VisibleValue = show;
+  PropertyChanged(kDispidVisible);
+}
+
+void SysTray::AddTrayIcon(HWND window, UINT identifier, const std::wstring& caption, IPictureDisp* icon) {
+  TrayFields fields;
+  if (icon) {
+    fields.icon = pictureHandle(icon);
+    fields.flags |= NIF_ICON;
+  }
+  if (!caption.empty()) {
+    fields.tip = copyTruncated(caption, TipBufferLength() - 1);
+    fields.flags |= NIF_TIP;
+  }
+  fields.callbackMessage = WM_TRAY_CALLBACK;
+  fields.flags |= NIF_MESSAGE;
+  notifyShell(NIM_ADD, NotifyIconDataSize(), window, identifier, fields);
+}
+
+void SysTray::DeleteTrayIcon(HWND window, UINT identifier) {
+  notifyShell(NIM_DELETE, NotifyIconDataSize(), window, identifier, TrayFields{});
+}
+
+// Self refers to the control without keeping it alive: the count taken by
+// the assignment is given back at once, and detach restores it before the
+// reference is dropped.
+void SysTray::attachWindow() {
+  AddRef();
+  SubclassData_.Self = this;
+  LONG ignored = 0;
+  check(oxObjectRelease(static_cast<_SysTray*>(this), &ignored));
+  SubclassData_.PrevWndProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(hWndSysTray, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubWndProc)));
+  SetPropA(hWndSysTray, PROP_SUBCLASS_DATA, &SubclassData_);
+}
+
+void SysTray::detachWindow() {
+  SetWindowLongPtrA(hWndSysTray, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassData_.PrevWndProc));
+  RemovePropA(hWndSysTray, PROP_SUBCLASS_DATA);
+  SubclassData_.PrevWndProc = nullptr;
+  LONG ignored = 0;
+  check(oxObjectAddRef(static_cast<_SysTray*>(SubclassData_.Self), &ignored));
+  SubclassData_.Self = nullptr;
+  Release();
+}
+
+LRESULT SysTray::DispatchTrayMessage(LPARAM mouseMessage, WPARAM identifier) {
+  const LONG shift = shiftState();
+  const auto raised = trayEventFor(mouseMessage);
+  if (!raised) return 0;
+  const LONG id = static_cast<LONG>(identifier);
+  if (raised->event == kMouseMove)
+    raiseEvent(kMouseMove, {shift, id});
+  else
+    raiseEvent(raised->event, {raised->button, shift, id});
+  return 0;
+}
+
+void SysTray::raiseEvent(SysTrayEvent event, std::initializer_list<LONG> arguments) {
+  // A handler may release the host's last reference; the control outlives the call.
+  const ox::Ptr<_SysTray> keepAlive(this);
+  std::vector<VARIANT> values(arguments.size());
+  size_t at = values.size();
+  for (LONG argument : arguments) {  // DISPPARAMS lists the last argument first
+    --at;
+    V_VT(&values[at]) = VT_I4;
+    V_I4(&values[at]) = argument;
+  }
+  DISPPARAMS params = {values.data(), nullptr, static_cast<UINT>(values.size()), 0};
+  for (const ox::Ptr<IUnknown>& sink : events_.sinks())
+    static_cast<IDispatch*>(static_cast<void*>(sink.get()))
+        ->Invoke(event, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+}
+
+// ---- Taskbar hook -------------------------------------------------------
+
+void SysTray::HookTaskbar() {
+  if (!ambientUserMode()) return;
+  debugPrint(L"SysTray::HookTaskbar() ==> We're in run mode!");
+  if (taskbarHook_) {
+    debugPrint(L"SysTray::HookTaskbar() ==> Already hooked! Name = " + Name());
+    return;
+  }
+  UINT message = 0;
+  check(oxGet_WM_TASKBAR_CREATED(&message));
+  setTaskbarCreatedMessage(message);
+  if (message == 0) return;
+  taskbarHook_ = std::make_unique<frmTaskbarHook>();
+  taskbarHook_->Subclass(hWndSysTray);
+  debugPrint(L"SysTray::HookTaskbar() ==> Hooked! Name = " + Name());
+}
+
+void SysTray::UnhookTaskbar() {
+  if (!taskbarHook_) return;
+  debugPrint(L"SysTray::UnhookTaskbar() ==> We're in run mode!");
+  taskbarHook_->Unsubclass();
+  taskbarHook_->unload();
+  taskbarHook_.reset();
+  debugPrint(L"SysTray::UnhookTaskbar() ==> Unhooked! Name = " + Name());
+}
+
+}  // namespace lumicon

@@ -1,0 +1,137 @@
+// The control's properties in its host's saved data: a property bag, or a
+// stream holding the same named entries.
+#include "com_failure.h"
+#include "stream_property_bag.h"
+#include "sys_tray.h"
+
+namespace lumicon {
+namespace {
+
+// Each property is read or written on its own: a failing one is skipped.
+template <class Body>
+void skippingFailure(Body&& body) noexcept {
+  guarded(std::forward<Body>(body));
+}
+
+class Variant {
+ public:
+  Variant() { VariantInit(&value_); }
+  explicit Variant(VARTYPE wanted) : Variant() { V_VT(&value_) = wanted; }
+  ~Variant() { VariantClear(&value_); }
+  Variant(const Variant&) = delete;
+  Variant& operator=(const Variant&) = delete;
+  VARIANT* get() { return &value_; }
+
+ private:
+  VARIANT value_;
+};
+
+}  // namespace
+
+void SysTray::InitProperties() {
+  setVisible(false);
+  setCaption(std::wstring());
+  setIcon(nullptr);
+  HookTaskbar();
+}
+
+void SysTray::ReadProperties(IPropertyBag* bag) {
+  skippingFailure([&] {
+    Variant visible(VT_BOOL);
+    const bool stored = SUCCEEDED(bag->Read(L"Visible", visible.get(), nullptr));
+    setVisible(stored && V_BOOL(visible.get()) != VARIANT_FALSE);
+  });
+  skippingFailure([&] {
+    Variant icon;
+    if (FAILED(bag->Read(L"Icon", icon.get(), nullptr))) return setIcon(nullptr);
+    const VARTYPE type = V_VT(icon.get());
+    if (type != VT_DISPATCH && type != VT_UNKNOWN) return;
+    ox::Ptr<IPictureDisp> picture;
+    if (V_UNKNOWN(icon.get()) &&
+        FAILED(V_UNKNOWN(icon.get())->QueryInterface(IID_IPictureDisp, reinterpret_cast<void**>(picture.put()))))
+      return;
+    setIcon(picture.get());
+  });
+  skippingFailure([&] {
+    Variant caption(VT_BSTR);
+    if (FAILED(bag->Read(L"Caption", caption.get(), nullptr))) return setCaption(std::wstring());
+    setCaption(std::wstring(V_BSTR(caption.get()), SysStringLen(V_BSTR(caption.get()))));
+  });
+  HookTaskbar();
+}
+
+// A value equal to its default is left out; DevoteTo has none.
+void SysTray::WriteProperties(IPropertyBag* bag) {
+  skippingFailure([&] {
+    if (!VisibleValue) return;
+    Variant visible(VT_BOOL);
+    V_BOOL(visible.get()) = VARIANT_TRUE;
+    check(bag->Write(L"Visible", visible.get()));
+  });
+  skippingFailure([&] {
+    if (!IconValue) return;
+    Variant icon(VT_DISPATCH);
+    V_DISPATCH(icon.get()) = IconValue.get();
+    IconValue->AddRef();
+    check(bag->Write(L"Icon", icon.get()));
+  });
+  skippingFailure([&] {
+    if (CaptionValue.empty()) return;
+    Variant caption(VT_BSTR);
+    V_BSTR(caption.get()) = SysAllocStringLen(CaptionValue.data(), static_cast<UINT>(CaptionValue.size()));
+    check(bag->Write(L"Caption", caption.get()));
+  });
+  skippingFailure([&] {
+    Variant devotion(VT_BSTR);
+    V_BSTR(devotion.get()) = SysAllocString(L"Tamsel ^_^");
+    check(bag->Write(L"DevoteTo", devotion.get()));
+  });
+}
+
+HRESULT SysTray::GetClassID(CLSID* result) {
+  if (!result) return E_POINTER;
+  *result = CLSID_SysTray;
+  return S_OK;
+}
+
+HRESULT SysTray::IsDirty() { return dirty_ ? S_OK : S_FALSE; }
+
+HRESULT SysTray::InitNew() { return guarded([&] { InitProperties(); }); }
+
+HRESULT SysTray::Load(IPropertyBag* bag, IErrorLog*) {
+  if (!bag) return E_POINTER;
+  return guarded([&] { ReadProperties(bag); });
+}
+
+HRESULT SysTray::Save(IPropertyBag* bag, BOOL clearDirty, BOOL) {
+  if (!bag) return E_POINTER;
+  WriteProperties(bag);
+  if (clearDirty) dirty_ = false;
+  return S_OK;
+}
+
+HRESULT SysTray::Load(IStream* stream) {
+  if (!stream) return E_POINTER;
+  return guarded([&] {
+    StreamPropertyBag bag;
+    bag.load(stream);
+    ReadProperties(&bag);
+  });
+}
+
+HRESULT SysTray::Save(IStream* stream, BOOL clearDirty) {
+  if (!stream) return E_POINTER;
+  return guarded([&] {
+    StreamPropertyBag bag;
+    WriteProperties(&bag);
+    bag.save(stream);
+    if (clearDirty) dirty_ = false;
+  });
+}
+
+HRESULT SysTray::GetSizeMax(ULARGE_INTEGER* size) {
+  if (size) size->QuadPart = 0;
+  return E_NOTIMPL;
+}
+
+}  // namespace lumicon

@@ -1,0 +1,78 @@
+// Checks per-user registration both ways, then registers Lumicon for the
+// other tests. Wine's COM looks classes up in the machine's classes only, so
+// the tests create the control from a machine-wide registration in the test
+// prefix.
+#include <gtest/gtest.h>
+#include <ole2.h>
+
+#include <cstdio>
+
+#include "registration.h"
+
+namespace {
+
+const wchar_t kClsidKey[] = L"Software\\Classes\\CLSID\\{4EFB257C-1DA4-4C61-BDEA-26B23CCB0A02}";
+
+std::wstring defaultValue(HKEY root, const std::wstring& path) {
+  wchar_t data[MAX_PATH * 2] = {};
+  DWORD size = sizeof data;
+  if (RegGetValueW(root, path.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS) return L"";
+  return data;
+}
+
+std::wstring lumiconPath() {
+  wchar_t path[MAX_PATH];
+  GetModuleFileNameW(GetModuleHandleW(L"Lumicon.dll"), path, MAX_PATH);
+  return path;
+}
+
+std::wstring classesDump(HKEY root) { return registryDump(root, L"Software\\Classes"); }
+
+// What every registration writes, wherever it goes.
+void expectRegistered(HKEY root) {
+  struct Case {
+    std::wstring key;
+    std::wstring value;
+  };
+  const Case cases[] = {
+      {std::wstring(kClsidKey) + L"\\InprocServer32", lumiconPath()},
+      {std::wstring(kClsidKey) + L"\\MiscStatus\\1", L"148881"},
+      {std::wstring(kClsidKey) + L"\\ToolboxBitmap32", lumiconPath() + L", 30000"},
+      {L"Software\\Classes\\Lumicon.SysTray\\CLSID", L"{4EFB257C-1DA4-4C61-BDEA-26B23CCB0A02}"},
+      {L"Software\\Classes\\Lumicon.SysTray.1\\CLSID", L"{4EFB257C-1DA4-4C61-BDEA-26B23CCB0A02}"},
+      {L"Software\\Classes\\TypeLib\\{0F621023-E554-462F-B0AB-179159405D07}\\1.0\\0\\win64", lumiconPath()},
+      {L"Software\\Classes\\Interface\\{792295C8-6E49-4C60-8082-D57B717A5DAC}\\TypeLib",
+       L"{0F621023-E554-462F-B0AB-179159405D07}"},
+  };
+  for (const Case& test : cases) EXPECT_EQ(defaultValue(root, test.key), test.value) << std::string(test.key.begin(), test.key.end());
+}
+
+TEST(LumiconRegistration, PerUserRoundTrip) {
+  // Every Windows user has this key; a fresh Wine prefix may not yet.
+  HKEY classes = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_READ, nullptr, &classes, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(classes);
+  const std::wstring before = classesDump(HKEY_CURRENT_USER);
+  const std::wstring machineBefore = registryDump(HKEY_LOCAL_MACHINE, kClsidKey);
+  ASSERT_HRESULT_SUCCEEDED(callDllInstall(true, L"user"));
+  expectRegistered(HKEY_CURRENT_USER);
+  EXPECT_EQ(registryDump(HKEY_LOCAL_MACHINE, kClsidKey), machineBefore);
+  ASSERT_HRESULT_SUCCEEDED(callDllInstall(false, L"user"));
+  EXPECT_EQ(dumpDifference(before, classesDump(HKEY_CURRENT_USER)), "");
+}
+
+TEST(LumiconRegistration, MachineWideForTheTests) {
+  ASSERT_HRESULT_SUCCEEDED(callExport("DllUnregisterServer"));  // what an interrupted run may have left
+  const std::wstring before = classesDump(HKEY_LOCAL_MACHINE);
+  FILE* snapshot = _wfopen(kSnapshotFile, L"wb");
+  ASSERT_NE(snapshot, nullptr);
+  fwrite(before.data(), sizeof(wchar_t), before.size(), snapshot);
+  fclose(snapshot);
+  ASSERT_HRESULT_SUCCEEDED(callExport("DllRegisterServer"));
+  expectRegistered(HKEY_LOCAL_MACHINE);
+  CLSID clsid;
+  ASSERT_HRESULT_SUCCEEDED(CLSIDFromProgID(L"Lumicon.SysTray", &clsid));
+}
+
+}  // namespace

@@ -1,0 +1,47 @@
+// What Lumicon.dll did, as this test host saw it through the DLL's import
+// table: every Shell_NotifyIconA record and every diagnostic line. The host
+// also answers for the shell and for the shell's version probe.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct ShellCall {
+  DWORD message;
+  std::vector<BYTE> bytes;  // exactly cbSize bytes of the record
+
+  DWORD size() const;
+  HWND window() const;
+  UINT id() const;
+  UINT flags() const;
+  UINT callbackMessage() const;
+  HICON icon() const;
+  std::string tip() const;
+  std::string info() const;
+  UINT timeout() const;
+  std::string infoTitle() const;
+  DWORD infoFlags() const;
+  // True when every byte that no field's value explains is zero.
+  bool restIsZero() const;
+};
+
+enum class ShellVersion { Real, Missing, Failing, Four, Five };
+
+namespace spy {
+
+extern std::vector<ShellCall> calls;
+extern std::vector<std::wstring> lines;
+extern BOOL shellAnswer;
+extern ShellVersion version;
+// Diagnostic lines for which oxDebugPrint reports a failure.
+extern std::function<bool(const std::wstring&)> failLine;
+
+void reset();
+// Lines written since `from`, in order.
+std::vector<std::wstring> linesSince(size_t from);
+
+}  // namespace spy
