@@ -1,46 +1,12 @@
-// The one COM object base of the library: an atomic reference count and a
-// QueryInterface that answers IUnknown, the class's interface and the
-// interfaces it extends (`Also`).
+// The COM objects of the library: the shared base, and the one way they are made.
 #pragma once
 
-#include <unknwn.h>
-
-#include <atomic>
-
+#include "oxcom.hpp"
 #include "errors.h"
 
 namespace oxs {
 
-template <class Interface, class... Also>
-class ComObject : public Interface {
- public:
-  ComObject(const ComObject&) = delete;
-  ComObject& operator=(const ComObject&) = delete;
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    if (iid == __uuidof(IUnknown) || iid == __uuidof(Interface) || ((iid == __uuidof(Also)) || ...)) {
-      *out = static_cast<Interface*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
-
- protected:
-  ComObject() = default;
-  virtual ~ComObject() = default;
-
- private:
-  std::atomic<ULONG> references_{1};
-};
+using ox::ComObject;
 
 // Body of every factory: a new object holding one reference for the caller.
 template <class Object, class Interface>

@@ -2,38 +2,19 @@
 
 #include <ole2.h>
 
-#include <atomic>
 #include <new>
 
+#include "oxcom.hpp"
 #include "server_module.h"
 #include "sys_tray.h"
 
 namespace lumicon {
 namespace {
 
-class SysTrayFactory final : public IClassFactory {
+class SysTrayFactory final : public ox::ComObject<IClassFactory> {
  public:
   SysTrayFactory() { objectCreated(); }
-  ~SysTrayFactory() { objectDestroyed(); }
-  SysTrayFactory(const SysTrayFactory&) = delete;
-  SysTrayFactory& operator=(const SysTrayFactory&) = delete;
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** result) override {
-    if (!result) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
-      *result = static_cast<IClassFactory*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *result = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
+  ~SysTrayFactory() override { objectDestroyed(); }
 
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** result) override {
     if (!result) return E_POINTER;
@@ -45,9 +26,6 @@ class SysTrayFactory final : public IClassFactory {
     lockServer(lock != FALSE);
     return S_OK;
   }
-
- private:
-  std::atomic<ULONG> references_{1};
 };
 
 }  // namespace
