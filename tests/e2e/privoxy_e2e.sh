@@ -93,4 +93,7 @@ elapsed=$(($(date +%s) - started))
 cmp -s "$config.BAK" "$work/before.txt" || fail "backup does not hold the text before the switch"
 grep -q $'^forward-socks4a   /               127.0.0.1:9050 .\r$' "$config" || fail "switch did not write the on state"
 
+echo "--- what Privoxy and the SOCKS server saw"
+grep -E 'Request: |Info: Reloading' "$work/privoxy.log" | cut -c25- || true
+cat "$work/socks.log"
 echo "privoxy_e2e: all checks passed"
