@@ -1,6 +1,201 @@
 #include "app/frmMain.h"
 
-runtime::Form& frmMain() {
-  static runtime::Form form({L"Veilmark", WS_OVERLAPPEDWINDOW, 0, 4800, 3600});
+#include "app/frmSettings.h"
+#include "app/modMain.h"
+#include "app/program_objects.h"
+#include "runtime/application.h"
+#include "runtime/message_box.h"
+#include "runtime/property_bag.h"
+
+#include <shellapi.h>
+
+#include <iterator>
+#include <string>
+
+namespace {
+
+// The SysTray control's members as its type library numbers them.
+constexpr DISPID kIcon = 0x68030001;
+constexpr DISPID kCaption = DISPID_TEXT;
+constexpr DISPID kVisible = 0x68030000;
+constexpr DISPID kMouseUp = 3;
+
+enum MouseButton : LONG { kLeft = 1, kRight = 2 };
+
+const runtime::MenuEntry kMenus[] = {
+    {mnuMain(0), L"Context", 0, false},
+    {mnuContext(0), L"Включить TOR в Privoxy", 1, true},
+    {mnuContext(1), L"-", 1, false},
+    {mnuContext(10), L"Настройки...", 1, false},
+    {mnuContext(11), L"Запускать с Windows", 1, false},
+    {mnuContext(20), L"-", 1, false},
+    {mnuContext(21), L"Справка", 1, false},
+    {mnuHelp(0), L"&Содержание...", 2, false},
+    {mnuHelp(1), L"-", 2, false},
+    {mnuHelp(2), L"О программе...", 2, false},
+    {mnuContext(22), L"Выход", 1, false},
+};
+
+// stMain as the form stores it: only its extent (its 38-pixel face in
+// HIMETRIC) and the fixed dedication, so it starts hidden, without icon or caption.
+void fillStoredData(runtime::PropertyBag& bag) {
+  bag.addNumber(L"_extentx", 1005);
+  bag.addNumber(L"_extenty", 1005);
+  bag.addText(L"DevoteTo", L"Tamsel ^_^");
+}
+
+// ANSI text as the named ANSI calls take it, in the system code page.
+std::string toAnsi(const std::wstring& text) {
+  const int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string ansi(size > 0 ? size : 1, '\0');
+  WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, ansi.data(), size, nullptr, nullptr);
+  ansi.pop_back();
+  return ansi;
+}
+
+ox::Ptr<IPictureDisp> loadTrayIcon(const wchar_t* name) {
+  ox::Ptr<IPictureDisp> picture;
+  ox::check(oxLoadResTrayIcon(name, picture.put()));
+  return picture;
+}
+
+}  // namespace
+
+FrmMain::FrmMain() : Form({L"Veilmark", WS_OVERLAPPEDWINDOW, 0, 4800, 3600}) {}
+
+void FrmMain::createControls() {
+  menus_ = std::make_unique<runtime::MenuTree>(kMenus, std::size(kMenus));
+  SetMenu(hwnd(), menus_->bar());
+  const ox::Ptr<runtime::PropertyBag> storedData = runtime::PropertyBag::create();
+  fillStoredData(*storedData.get());
+  stMain_ = std::make_unique<runtime::ActiveXControl>(
+      L"Lumicon.SysTray", L"stMain", *storedData.get(), [this](DISPID event, const DISPPARAMS& arguments) {
+        if (event == kMouseUp) stMain_MouseUp(runtime::integerArgument(arguments, 0));
+      });
+}
+
+void FrmMain::Load() {
+  LONG ignored = 0;
+  ox::check(oxCenterFormEx(hwnd(), &ignored));
+  VARIANT_BOOL inIde = VARIANT_FALSE;
+  ox::check(oxIsInIDE(&inIde));
+  if (!ox::isTrue(inIde)) ox::check(oxSetWindowResIconAll(hwnd(), L"A_MAIN"));
+  UpdateMenuChecks();
+  TrayIcons_[0] = loadTrayIcon(L"IDI_TRAY_ON");
+  TrayIcons_[1] = loadTrayIcon(L"IDI_TRAY_OFF");
+  stMain_->putText(kCaption, L"Veilmark");
+  stMain_->putRefObject(kIcon, GetStateIcon());
+  stMain_->putBoolean(kVisible, true);
+}
+
+void FrmMain::Unload() {
+  stMain_->putBoolean(kVisible, false);
+  stMain_->putRefObject(kIcon, nullptr);
+  TrayIcons_[0] = nullptr;
+  TrayIcons_[1] = nullptr;
+  stMain_.reset();
+  // The window would destroy its menu bar; the tree is the one that does.
+  SetMenu(hwnd(), nullptr);
+  menus_.reset();
+}
+
+void FrmMain::stMain_MouseUp(LONG button) {
+  switch (button) {
+    case kRight: {
+      ReplyMessage(1);
+      LONG ignored = 0;
+      ox::check(oxSetForegroundWindowEx(hwnd(), &ignored));
+      const UINT chosen = menus_->trackPopup(mnuMain(0), hwnd(), TPM_LEFTALIGN | TPM_RIGHTBUTTON);
+      if (chosen) Click(chosen);
+      // Lets the menu close for good when the user clicks elsewhere.
+      PostMessageA(hwnd(), WM_NULL, 0, 0);
+      break;
+    }
+    case kLeft:
+      mnuContext_Click(0);
+      break;
+  }
+}
+
+void FrmMain::Click(UINT item) {
+  if (item >= mnuHelp(0))
+    mnuHelp_Click(static_cast<int>(item - mnuHelp(0)));
+  else if (item >= mnuContext(0))
+    mnuContext_Click(static_cast<int>(item - mnuContext(0)));
+}
+
+void FrmMain::mnuContext_Click(int index) {
+  switch (index) {
+    case 0:
+      SetForwarding(!menus_->checked(mnuContext(0)));
+      ShowForwardingState();
+      break;
+    case 10: {
+      FrmSettings settings;
+      settings.showModal();
+      // The dialog may have chosen another file: show the state of that one.
+      ShowForwardingState();
+      break;
+    }
+    case 11:
+      ToggleAutoRun();
+      break;
+    case 22:
+      ox::check(oxUnloadForm(hwnd()));
+      break;
+  }
+}
+
+void FrmMain::mnuHelp_Click(int index) {
+  switch (index) {
+    case 0: {
+      const std::wstring path = ox::buildFileName(runtime::application().path(), L"ReadMe.TXT");
+      const auto result = reinterpret_cast<INT_PTR>(
+          ShellExecuteA(hwnd(), "open", toAnsi(path).c_str(), "", "", SW_SHOWDEFAULT));
+      if (result <= 32) runtime::messageBox(L"Не удаётся открыть файл ReadMe.TXT", MB_ICONERROR);
+      break;
+    }
+    case 2: {
+      ox::Bstr text;
+      ox::check(oxLoadResTextA(L"DESCRIPTION", L"TEXT_DATABLOCK", text.put()));
+      LONG ignored = 0;
+      ox::check(MessageDialogs().ShowAbout(hwnd(), &runtime::application(), text.get(), nullptr, L"Тамсель",
+                                           &ignored));
+      break;
+    }
+  }
+}
+
+void FrmMain::UpdateMenuChecks() {
+  menus_->setChecked(mnuContext(0), IsForwardingOn());
+  ReadAutoRunMark();
+}
+
+// The mark and the icon as the file now says, not as the switch asked.
+void FrmMain::ShowForwardingState() {
+  menus_->setChecked(mnuContext(0), IsForwardingOn());
+  stMain_->putObject(kIcon, GetStateIcon());
+}
+
+void FrmMain::ReadAutoRunMark() {
+  VARIANT_BOOL enabled = VARIANT_FALSE;
+  ox::check(AutoRun().IsEnabled(ApplicationGuid, &enabled));
+  menus_->setChecked(mnuContext(11), ox::isTrue(enabled));
+}
+
+void FrmMain::ToggleAutoRun() {
+  LONG ignored = 0;
+  if (menus_->checked(mnuContext(11)))
+    AutoRun().Disable(ApplicationGuid, &ignored);
+  else
+    AutoRun().Enable(ApplicationGuid, 0, &ignored);
+  // The mark shows what took effect, not what was asked for.
+  ReadAutoRunMark();
+}
+
+IPictureDisp* FrmMain::GetStateIcon() const { return TrayIcons_[menus_->checked(mnuContext(0)) ? 0 : 1].get(); }
+
+FrmMain& frmMain() {
+  static FrmMain form;
   return form;
 }

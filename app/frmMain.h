@@ -1,6 +1,43 @@
-// The program's hidden main form: while it is loaded the program runs.
+// The program's hidden main form: it owns the tray icon (the SysTray control
+// stMain) and the menu behind it. While it is loaded the program runs.
 #pragma once
 
+#include "runtime/activex_control.h"
 #include "runtime/form.h"
+#include "runtime/menu_tree.h"
 
-runtime::Form& frmMain();
+#include "oxlensupport.hpp"
+
+#include <memory>
+
+// Identifiers of the menu items: each menu array's base plus the item's index.
+constexpr UINT mnuMain(int index) { return 1000 + index; }
+constexpr UINT mnuContext(int index) { return 2000 + index; }
+constexpr UINT mnuHelp(int index) { return 3000 + index; }
+
+class FrmMain final : public runtime::Form {
+ public:
+  FrmMain();
+
+ private:
+  void createControls() override;
+  void Load() override;
+  void Unload() override;
+
+  void stMain_MouseUp(LONG button);
+  void Click(UINT item);
+  void mnuContext_Click(int index);
+  void mnuHelp_Click(int index);
+  void UpdateMenuChecks();
+  void ShowForwardingState();
+  void ReadAutoRunMark();
+  void ToggleAutoRun();
+  IPictureDisp* GetStateIcon() const;
+
+  std::unique_ptr<runtime::MenuTree> menus_;
+  std::unique_ptr<runtime::ActiveXControl> stMain_;
+  ox::Ptr<IPictureDisp> TrayIcons_[2];
+};
+
+// The one main form; its menus hang on its window as a menu bar never shown.
+FrmMain& frmMain();

@@ -5,6 +5,11 @@ IOxTextFile& TextFile() {
   return *object.get();
 }
 
+IOxAutoRun& AutoRun() {
+  static const ox::Ptr<IOxAutoRun> object = ox::create(oxCreateAutoRun);
+  return *object.get();
+}
+
 IOxMessageDialogs& MessageDialogs() {
   static const ox::Ptr<IOxMessageDialogs> object = ox::create(oxCreateMessageDialogs);
   return *object.get();

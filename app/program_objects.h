@@ -6,3 +6,4 @@
 
 IOxTextFile& TextFile();
 IOxMessageDialogs& MessageDialogs();
+IOxAutoRun& AutoRun();

@@ -15,6 +15,8 @@ class Application final : public IOxApplication {
   Application& operator=(const Application&) = delete;
 
   const std::wstring& title() const { return title_; }
+  // The program's own folder.
+  const std::wstring& path() const { return path_; }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
   // The one instance lives as long as the process: counting is a formality.

@@ -59,6 +59,19 @@ def emblem(x, y):
     return PURPLE
 
 
+# Each colour of the emblem has its grey, apart enough that the 16-colour
+# palette's four greys still tell outline, body and rings apart.
+GREY_OF = {DARK_PURPLE: 0x38, PURPLE: 0x90, LIGHT_PURPLE: 0xD0, DARK_GREEN: 0x70, GREEN: 0xB0}
+
+
+def greyed(drawing):
+    """The drawing in greys: the look of "off"."""
+    def grey(x, y):
+        colour = drawing(x, y)
+        return None if colour is None else (GREY_OF[colour],) * 3
+    return grey
+
+
 def render(drawing, size):
     """Rows of pixels, top row first; each the colour most samples agree on."""
     rows = []
@@ -102,7 +115,32 @@ def encode_24_bit(rows):
     return data, b""
 
 
-ENCODERS = {24: encode_24_bit}
+# The standard 16-colour palette, red-green-blue.
+VGA_PALETTE = [
+    (0x00, 0x00, 0x00), (0x80, 0x00, 0x00), (0x00, 0x80, 0x00), (0x80, 0x80, 0x00),
+    (0x00, 0x00, 0x80), (0x80, 0x00, 0x80), (0x00, 0x80, 0x80), (0xC0, 0xC0, 0xC0),
+    (0x80, 0x80, 0x80), (0xFF, 0x00, 0x00), (0x00, 0xFF, 0x00), (0xFF, 0xFF, 0x00),
+    (0x00, 0x00, 0xFF), (0xFF, 0x00, 0xFF), (0x00, 0xFF, 0xFF), (0xFF, 0xFF, 0xFF),
+]
+
+
+def nearest_in_palette(colour):
+    return min(range(len(VGA_PALETTE)),
+               key=lambda index: sum((a - b) ** 2 for a, b in zip(VGA_PALETTE[index], colour)))
+
+
+def encode_4_bit(rows):
+    """Colour bits of a 16-colour image, two pixels a byte, bottom row first."""
+    data = b""
+    for pixels in reversed(rows):
+        indices = [nearest_in_palette(colour) if colour else 0 for colour in pixels]
+        indices += [0] * (len(indices) % 2)
+        data += padded(bytes((indices[i] << 4) | indices[i + 1] for i in range(0, len(indices), 2)))
+    palette = b"".join(bytes((blue, green, red, 0)) for red, green, blue in VGA_PALETTE)
+    return data, palette
+
+
+ENCODERS = {4: encode_4_bit, 24: encode_24_bit}
 
 
 def icon_image(drawing, size, depth):
@@ -130,6 +168,8 @@ def write_icon(path, images):
 
 ICONS = {
     "a_main.ico": [(emblem, 16, 24), (emblem, 32, 24)],
+    "tray_on.ico": [(emblem, 16, 4), (emblem, 16, 24)],
+    "tray_off.ico": [(greyed(emblem), 16, 4), (greyed(emblem), 16, 24)],
 }
 
 

@@ -9,6 +9,7 @@ inline const wchar_t kSettingsCaption[] = L"Настройки";
 inline const wchar_t kMainCaption[] = L"Veilmark";
 inline const wchar_t kNoPathMessage[] =
     L"Вы не ввели имя файла настроек Privoxy. Продолжение не возможно - всё равно программе работать не с чем ^^";
+inline const wchar_t kReadFailedMessage[] = L"Не удаётся прочитать файл настроек Privoxy.";
 inline const wchar_t kEmptyPathWarning[] = L"Вы не ввели имя файла настроек Privoxy. Оно останется прежним.";
 
 inline std::wstring veilmarkPath() { return besideTests(L"Veilmark.exe"); }

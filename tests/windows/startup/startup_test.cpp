@@ -25,8 +25,12 @@ bool showsMessageBox(const Program& veilmark) {
   return false;
 }
 
-// Running means: the hidden main form is loaded and nothing asks the user.
+// Running means: the hidden main form is loaded and, once the main form has
+// said that the (missing) configuration file can't be read, nothing asks the user.
 void expectRunningThenCloseMainForm(const Program& veilmark) {
+  const MessageBoxSeen readFailure = veilmark.answerMessageBox();
+  EXPECT_EQ(readFailure.caption, kTitle);
+  EXPECT_EQ(readFailure.text.rfind(kReadFailedMessage, 0), 0u) << describe(readFailure.text);
   const HWND mainForm = veilmark.waitForWindow(kFormClass, kMainCaption);
   ASSERT_NE(mainForm, nullptr);
   EXPECT_FALSE(IsWindowVisible(mainForm));

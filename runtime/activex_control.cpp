@@ -1,0 +1,118 @@
+#include "runtime/activex_control.h"
+
+#include "runtime/control_site.h"
+#include "runtime/property_bag.h"
+
+namespace runtime {
+namespace {
+
+template <class T>
+ox::Ptr<T> query(IUnknown* object, const IID& iid) {
+  ox::Ptr<T> result;
+  ox::check(object->QueryInterface(iid, reinterpret_cast<void**>(result.put())));
+  return result;
+}
+
+}  // namespace
+
+ActiveXControl::ActiveXControl(const wchar_t* progId, const std::wstring& name, PropertyBag& storedData,
+                               EventSink::Handler events)
+    : site_(ControlSite::create(name)) {
+  // Whatever was handed out so far is taken back if a later step fails.
+  struct Undo {
+    ActiveXControl* control;
+    ~Undo() {
+      if (control) control->release();
+    }
+  } undo{this};
+
+  CLSID classId;
+  HRESULT created = CLSIDFromProgID(progId, &classId);
+  if (SUCCEEDED(created))
+    created = CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
+                               reinterpret_cast<void**>(object_.put()));
+  if (FAILED(created))
+    throw ox::Error{static_cast<long>(created),
+                    L"Не удаётся создать элемент управления " + std::wstring(progId) + L". " + ox::describeStatus(created)};
+  // Sited before loading, so that the control knows it runs while it reads
+  // its properties.
+  ox::check(object_->SetClientSite(site_));
+  ox::check(query<IPersistPropertyBag>(object_.get(), IID_IPersistPropertyBag)->Load(&storedData, nullptr));
+
+  IID source;
+  ox::check(query<IProvideClassInfo2>(object_.get(), IID_IProvideClassInfo2)
+                ->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &source));
+  ox::check(query<IConnectionPointContainer>(object_.get(), IID_IConnectionPointContainer)
+                ->FindConnectionPoint(source, events_.put()));
+  sink_ = EventSink::create(source, std::move(events));
+  ox::check(events_->Advise(static_cast<IDispatch*>(sink_), &cookie_));
+
+  dispatch_ = query<IDispatch>(object_.get(), IID_IDispatch);
+  undo.control = nullptr;
+}
+
+ActiveXControl::~ActiveXControl() { release(); }
+
+void ActiveXControl::release() {
+  if (sink_) sink_->disconnect();
+  if (events_ && cookie_) events_->Unadvise(cookie_);
+  events_ = nullptr;
+  dispatch_ = nullptr;
+  if (object_) {
+    object_->Close(OLECLOSE_NOSAVE);
+    object_->SetClientSite(nullptr);
+    object_ = nullptr;
+  }
+  if (sink_) sink_->Release();
+  sink_ = nullptr;
+  if (site_) site_->Release();
+  site_ = nullptr;
+}
+
+void ActiveXControl::invokePut(DISPID property, WORD kind, VARIANT& value) {
+  DISPID named = DISPID_PROPERTYPUT;
+  DISPPARAMS params = {&value, &named, 1, 1};
+  EXCEPINFO exception = {};
+  const HRESULT status = dispatch_->Invoke(property, IID_NULL, LOCALE_USER_DEFAULT, kind, &params, nullptr,
+                                           &exception, nullptr);
+  if (status == DISP_E_EXCEPTION) {
+    const std::wstring description = exception.bstrDescription ? exception.bstrDescription : L"";
+    const long number = exception.scode ? exception.scode : exception.wCode;
+    SysFreeString(exception.bstrSource);
+    SysFreeString(exception.bstrDescription);
+    SysFreeString(exception.bstrHelpFile);
+    throw ox::Error{number, description};
+  }
+  ox::check(status);
+}
+
+void ActiveXControl::putText(DISPID property, const std::wstring& text) {
+  const ox::Bstr value(text);
+  VARIANT argument;
+  V_VT(&argument) = VT_BSTR;
+  V_BSTR(&argument) = value.get();
+  invokePut(property, DISPATCH_PROPERTYPUT, argument);
+}
+
+void ActiveXControl::putBoolean(DISPID property, bool value) {
+  VARIANT argument;
+  V_VT(&argument) = VT_BOOL;
+  V_BOOL(&argument) = ox::toVariantBool(value);
+  invokePut(property, DISPATCH_PROPERTYPUT, argument);
+}
+
+void ActiveXControl::putObject(DISPID property, IDispatch* object) {
+  VARIANT argument;
+  V_VT(&argument) = VT_DISPATCH;
+  V_DISPATCH(&argument) = object;
+  invokePut(property, DISPATCH_PROPERTYPUT, argument);
+}
+
+void ActiveXControl::putRefObject(DISPID property, IDispatch* object) {
+  VARIANT argument;
+  V_VT(&argument) = VT_DISPATCH;
+  V_DISPATCH(&argument) = object;
+  invokePut(property, DISPATCH_PROPERTYPUTREF, argument);
+}
+
+}  // namespace runtime

@@ -1,0 +1,49 @@
+#include "runtime/event_sink.h"
+
+#include "runtime/unhandled_error.h"
+#include "runtime/variant.h"
+
+namespace runtime {
+
+HRESULT EventSink::QueryInterface(REFIID iid, void** object) {
+  return ComObject::QueryInterface(IsEqualIID(iid, source_) ? IID_IDispatch : iid, object);
+}
+
+HRESULT EventSink::GetTypeInfoCount(UINT* count) {
+  if (!count) return E_POINTER;
+  *count = 0;
+  return S_OK;
+}
+
+HRESULT EventSink::GetTypeInfo(UINT, LCID, ITypeInfo** result) {
+  if (result) *result = nullptr;
+  return E_NOTIMPL;
+}
+
+HRESULT EventSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
+
+// An event handler catches nothing: what it throws is the program's
+// unhandled error, reported here because it must not cross into the control.
+HRESULT EventSink::Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
+                          UINT*) {
+  if (result) VariantInit(result);
+  if (!handler_) return S_OK;
+  static const DISPPARAMS none = {};
+  const Handler handler = handler_;  // the handler may disconnect this sink
+  try {
+    handler(member, params ? *params : none);
+  } catch (...) {
+    reportUnhandledError(currentError());
+  }
+  return S_OK;
+}
+
+LONG integerArgument(const DISPPARAMS& arguments, UINT position) {
+  if (position >= arguments.cArgs) ox::check(DISP_E_PARAMNOTFOUND);
+  VARIANT& argument = arguments.rgvarg[arguments.cArgs - 1 - position];  // listed last first
+  Variant value;
+  ox::check(VariantChangeType(value.put(), &argument, 0, VT_I4));
+  return V_I4(value.get());
+}
+
+}  // namespace runtime

@@ -1,0 +1,163 @@
+#include "tray_program.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+TempFolder::TempFolder() {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  path_ = std::wstring(temp) + L"veilmark-tray-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+          std::to_wstring(GetTickCount());
+  CreateDirectoryW(path_.c_str(), nullptr);
+}
+
+TempFolder::~TempFolder() {
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW((path_ + L"\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      SetFileAttributesW(file(name).c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileW(file(name).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryW(path_.c_str());
+}
+
+std::string bytesOf(const std::wstring& path) {
+  std::ifstream in(path.c_str(), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeBytes(const std::wstring& path, const std::string& bytes) {
+  std::ofstream(path.c_str(), std::ios::binary) << bytes;
+}
+
+std::string configText(bool forwarding) {
+  return std::string("listen-address  127.0.0.1:8118\r\n") + (forwarding ? "" : "#") +
+         "forward-socks4a / 127.0.0.1:9050 .\r\n";
+}
+
+bool forwardingIn(const std::wstring& path) {
+  const std::string text = bytesOf(path);
+  for (size_t start = 0; start < text.size();) {
+    size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    if (_strnicmp(text.c_str() + start, "forward-socks4a", 15) == 0) return true;
+    start = end + 2;
+  }
+  return false;
+}
+
+TrayProgram::TrayProgram(const std::wstring& configPath, const std::wstring& program)
+    : program_((storeSetting(configPath), program)) {}
+
+TrayProgram::~TrayProgram() = default;
+
+namespace {
+
+BOOL CALLBACK collect(HWND window, LPARAM windows) {
+  reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
+  return TRUE;
+}
+
+// Wine's tray on a desktop of its own: a tool window holding one child window per icon.
+std::vector<HWND> trayIconWindows() {
+  std::vector<HWND> all, icons;
+  EnumWindows(collect, reinterpret_cast<LPARAM>(&all));
+  for (HWND tray : all) {
+    if (className(tray) != L"__winex11_standalone_tray" || !IsWindowVisible(tray)) continue;
+    for (HWND icon : childrenOf(tray))
+      if (className(icon) == L"__winex11_tray_icon" && IsWindowVisible(icon)) icons.push_back(icon);
+  }
+  return icons;
+}
+
+// Pixels on screen, top-down, as 0x00RRGGBB.
+std::vector<DWORD> screenPixels(const RECT& place) {
+  const int width = place.right - place.left, height = place.bottom - place.top;
+  std::vector<DWORD> pixels(static_cast<size_t>(width) * height);
+  const HDC screen = GetDC(nullptr);
+  const HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  const HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, place.left, place.top, SRCCOPY);
+  GdiFlush();
+  std::copy_n(static_cast<const DWORD*>(bits), pixels.size(), pixels.begin());
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+}  // namespace
+
+std::vector<IconLook> trayIcons() {
+  std::vector<IconLook> looks;
+  for (HWND icon : trayIconWindows()) {
+    RECT place;
+    if (!GetWindowRect(icon, &place)) continue;
+    int drawn = 0, coloured = 0;
+    const std::vector<DWORD> pixels = screenPixels(place);
+    const DWORD background = pixels.empty() ? 0 : pixels.front();
+    for (DWORD pixel : pixels) {
+      if (pixel == background) continue;
+      ++drawn;
+      const int red = (pixel >> 16) & 0xFF, green = (pixel >> 8) & 0xFF, blue = pixel & 0xFF;
+      if (std::max({red, green, blue}) - std::min({red, green, blue}) > 48) ++coloured;
+    }
+    if (drawn < 20) continue;
+    looks.push_back(coloured > 20 ? IconLook::Coloured : IconLook::Grey);
+  }
+  return looks;
+}
+
+HWND TrayProgram::control() {
+  waitUntil([&] {
+    for (HWND window = nullptr; (window = FindWindowExW(HWND_MESSAGE, window, kControlClass, nullptr));) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(window, &owner);
+      if (owner == program_.id()) control_ = window;
+    }
+    return control_ != nullptr;
+  });
+  return control_;
+}
+
+bool TrayProgram::waitForTray(const std::vector<IconLook>& icons) {
+  return waitUntil([&] { return trayIcons() == icons; });
+}
+
+void TrayProgram::mouse(UINT message) {
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(control(), kTrayCallback, 0, message, SMTO_NORMAL, 60000, &ignored);
+}
+
+void TrayProgram::postMouse(UINT message) { PostMessageW(control(), kTrayCallback, 0, message); }
+
+HWND TrayProgram::menu() {
+  for (HWND window : program_.windows())
+    if (className(window) == kMenuClass && IsWindowVisible(window)) return window;
+  return nullptr;
+}
+
+HWND TrayProgram::waitForMenu() {
+  waitUntil([&] { return menu() != nullptr; });
+  return menu();
+}
+
+// The menu's own loop reads the keys from the thread's queue.
+void TrayProgram::menuKeys(const std::vector<WPARAM>& keys) {
+  const HWND menu = waitForMenu();
+  for (WPARAM key : keys) {
+    pressKey(menu, key);
+    Sleep(100);
+  }
+}

@@ -1,0 +1,66 @@
+// Veilmark.exe running with its icon, worked through the icon's control as
+// the shell does: callback messages to the control's window, the popup menu
+// worked with keys, and Privoxy's configuration file on disk.
+#pragma once
+
+#include "veilmark_windows.h"
+
+#include <string>
+#include <vector>
+
+constexpr UINT kTrayCallback = 1093;
+inline const wchar_t kControlClass[] = L"LumiconSysTray";
+inline const wchar_t kMenuClass[] = L"#32768";
+
+// How an icon in the tray looks on screen: the on picture is coloured, the
+// off picture grey.
+enum class IconLook { Coloured, Grey };
+// The icons that Wine's system tray shows right now, left to right; an icon
+// not yet painted is left out.
+std::vector<IconLook> trayIcons();
+
+// A folder of its own for one test's files, removed with what is in it.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  std::wstring file(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+ private:
+  std::wstring path_;
+};
+
+std::string bytesOf(const std::wstring& path);
+void writeBytes(const std::wstring& path, const std::string& bytes);
+// A configuration file whose forward line is in force, and one without.
+std::string configText(bool forwarding);
+// The forwarding state as the file says it: a forward directive in force.
+bool forwardingIn(const std::wstring& path);
+
+class TrayProgram {
+ public:
+  // Stores the path as the setting and starts Veilmark; answers no box.
+  explicit TrayProgram(const std::wstring& configPath, const std::wstring& program = veilmarkPath());
+  ~TrayProgram();
+
+  Program& process() { return program_; }
+  // The control's message-only window, once it is there.
+  HWND control();
+  // Waits until the tray shows exactly this one icon (none: an empty tray).
+  bool waitForTray(const std::vector<IconLook>& icons);
+  // A mouse message on the icon, handled before this returns.
+  void mouse(UINT message);
+  // A mouse message on the icon that returns at once (the right release).
+  void postMouse(UINT message);
+  // The program's popup menu while it is open, else nullptr.
+  HWND menu();
+  HWND waitForMenu();
+  // Keys pressed in the open popup menu.
+  void menuKeys(const std::vector<WPARAM>& keys);
+
+ private:
+  Program program_;
+  HWND control_ = nullptr;
+};

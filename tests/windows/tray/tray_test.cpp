@@ -1,0 +1,223 @@
+// Veilmark.exe from its tray icon, driven as the shell and the user drive it:
+// clicks on the icon, the popup menu worked with keys, the files on disk.
+#include "tray_program.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const wchar_t kApplicationGuid[] = L"{14772B7B-BDE6-4677-AF8D-9C0479124737}";
+
+bool startsWithWindows() {
+  return RegGetValueW(HKEY_CURRENT_USER, kRunKey, kApplicationGuid, RRF_RT_REG_SZ, nullptr, nullptr, nullptr) ==
+         ERROR_SUCCESS;
+}
+
+void stopStartingWithWindows() {
+  HKEY run = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &run) != ERROR_SUCCESS) return;
+  RegDeleteValueW(run, kApplicationGuid);
+  RegCloseKey(run);
+}
+
+class Tray : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    clearSettings();
+    stopStartingWithWindows();
+  }
+  void TearDown() override {
+    clearSettings();
+    stopStartingWithWindows();
+  }
+  TempFolder folder_;
+};
+
+// Exit from the menu: the icon leaves, the program ends well.
+void exitThroughMenu(TrayProgram& veilmark) {
+  veilmark.postMouse(WM_RBUTTONUP);
+  veilmark.menuKeys({VK_UP, VK_RETURN});
+  ASSERT_TRUE(veilmark.process().waitForExit());
+  EXPECT_EQ(veilmark.process().exitCode(), 0u);
+  EXPECT_TRUE(veilmark.waitForTray({}));
+}
+
+IconLook lookOf(const std::wstring& config) { return forwardingIn(config) ? IconLook::Coloured : IconLook::Grey; }
+
+TEST_F(Tray, MouseOnTheIconSwitchesOnLeftReleasesOnly) {
+  const struct {
+    const char* name;
+    std::vector<UINT> messages;
+    int switches;
+  } cases[] = {
+      {"left click", {WM_LBUTTONDOWN, WM_LBUTTONUP}, 1},
+      {"left release alone", {WM_LBUTTONUP}, 1},
+      {"double-click: two releases", {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}, 2},
+      {"middle click", {WM_MBUTTONDOWN, WM_MBUTTONUP}, 0},
+      {"middle double-click", {WM_MBUTTONDOWN, WM_MBUTTONUP, WM_MBUTTONDBLCLK, WM_MBUTTONUP}, 0},
+      {"presses without release", {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN}, 0},
+      {"moves", {WM_MOUSEMOVE, WM_MOUSEMOVE}, 0},
+      {"balloon notices", {NIN_BALLOONSHOW, NIN_BALLOONUSERCLICK}, 0},
+  };
+  const std::wstring config = folder_.file(L"config.txt");
+  writeBytes(config, configText(false));
+  TrayProgram veilmark(config);
+  ASSERT_TRUE(veilmark.waitForTray({IconLook::Grey}));
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.name);
+    const bool before = forwardingIn(config);
+    const std::string textBefore = bytesOf(config);
+    DeleteFileW((config + L".BAK").c_str());
+    for (UINT message : row.messages) veilmark.mouse(message);
+    EXPECT_EQ(forwardingIn(config), row.switches % 2 ? !before : before);
+    if (row.switches == 0) {
+      EXPECT_EQ(bytesOf(config), textBefore);
+      EXPECT_EQ(GetFileAttributesW((config + L".BAK").c_str()), INVALID_FILE_ATTRIBUTES);
+    } else {
+      // The copy is of the text just before the last switch.
+      const bool stateInBackup = row.switches == 1 ? before : !before;
+      EXPECT_EQ(forwardingIn(config + L".BAK"), stateInBackup);
+    }
+    EXPECT_TRUE(veilmark.waitForTray({lookOf(config)}));
+    EXPECT_EQ(veilmark.process().exitCode(), static_cast<DWORD>(STILL_ACTIVE));
+  }
+  exitThroughMenu(veilmark);
+}
+
+TEST_F(Tray, MenuItemsDoWhatTheirCaptionsSay) {
+  const std::wstring config = folder_.file(L"config.txt");
+  const std::wstring other = folder_.file(L"other.txt");
+  writeBytes(config, configText(false));
+  writeBytes(other, configText(false));
+  TrayProgram veilmark(config);
+  ASSERT_TRUE(veilmark.waitForTray({IconLook::Grey}));
+
+  // The default item first: "Включить TOR в Privoxy".
+  veilmark.postMouse(WM_RBUTTONUP);
+  veilmark.menuKeys({VK_DOWN, VK_RETURN});
+  ASSERT_TRUE(waitUntil([&] { return forwardingIn(config); }));
+  EXPECT_TRUE(veilmark.waitForTray({IconLook::Coloured}));
+
+  // Escape closes the menu and changes nothing.
+  veilmark.postMouse(WM_RBUTTONUP);
+  veilmark.menuKeys({VK_ESCAPE});
+  ASSERT_TRUE(waitUntil([&] { return veilmark.menu() == nullptr; }));
+  EXPECT_TRUE(forwardingIn(config));
+
+  // "Запускать с Windows" twice: registered, then not; the mark follows.
+  for (bool expected : {true, false}) {
+    veilmark.postMouse(WM_RBUTTONUP);
+    veilmark.menuKeys({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+    EXPECT_TRUE(waitUntil([&] { return startsWithWindows() == expected; })) << expected;
+  }
+
+  // "Настройки...": another file, whose forwarding is off while the first
+  // file's is on. Icon and mark turn to that file at once, so the next click
+  // switches it on.
+  veilmark.postMouse(WM_RBUTTONUP);
+  veilmark.menuKeys({VK_DOWN, VK_DOWN, VK_RETURN});
+  const HWND dialog = settingsDialog(veilmark.process());
+  ASSERT_NE(dialog, nullptr);
+  SendMessageW(textBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(other.c_str()));
+  click(button(dialog, L"Ok"));
+  ASSERT_TRUE(waitUntil([&] { return !IsWindow(dialog); }));
+  EXPECT_TRUE(veilmark.waitForTray({IconLook::Grey}));
+  veilmark.mouse(WM_LBUTTONUP);
+  EXPECT_TRUE(forwardingIn(other));
+  EXPECT_TRUE(forwardingIn(config));
+  EXPECT_TRUE(veilmark.waitForTray({IconLook::Coloured}));
+
+  // "Справка" > "О программе...": the About box tells what the program does.
+  veilmark.postMouse(WM_RBUTTONUP);
+  veilmark.menuKeys({VK_UP, VK_UP, VK_RIGHT, VK_UP, VK_RETURN});
+  HWND about = nullptr;
+  ASSERT_TRUE(waitUntil([&] {
+    for (HWND window : veilmark.process().windows())
+      if (IsWindowVisible(window) && className(window) != kMenuClass && className(window) != kFormClass)
+        about = window;
+    return about != nullptr;
+  }));
+  bool describes = false, dedicated = false;
+  for (HWND child : childrenOf(about)) {
+    describes |= textOf(child).find(L"Veilmark переключает") != std::wstring::npos;
+    dedicated |= textOf(child).find(L"Тамсель") != std::wstring::npos;
+  }
+  EXPECT_TRUE(describes);
+  EXPECT_TRUE(dedicated);
+  PostMessageW(about, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(waitUntil([&] { return !IsWindow(about); }));
+
+  exitThroughMenu(veilmark);
+}
+
+TEST_F(Tray, HelpContentsWithoutReadMeSaysSo) {
+  // A copy of the program in a folder with no ReadMe.TXT.
+  for (const wchar_t* name : {L"Veilmark.exe", L"oxlensupport0100.dll"})
+    ASSERT_TRUE(CopyFileW(besideTests(name).c_str(), folder_.file(name).c_str(), FALSE));
+  const std::wstring config = folder_.file(L"config.txt");
+  writeBytes(config, configText(false));
+  TrayProgram veilmark(config, folder_.file(L"Veilmark.exe"));
+  ASSERT_TRUE(veilmark.waitForTray({IconLook::Grey}));
+  veilmark.postMouse(WM_RBUTTONUP);
+  veilmark.menuKeys({VK_UP, VK_UP, VK_RIGHT, VK_RETURN});
+  const MessageBoxSeen box = veilmark.process().answerMessageBox();
+  EXPECT_EQ(box.caption, kTitle);
+  EXPECT_EQ(box.text, L"Не удаётся открыть файл ReadMe.TXT");
+  EXPECT_EQ(trayIcons(), std::vector<IconLook>{IconLook::Grey});
+  exitThroughMenu(veilmark);
+}
+
+TEST_F(Tray, HelpContentsOpensTheReadMeBesideTheProgram) {
+  const std::wstring config = folder_.file(L"config.txt");
+  writeBytes(config, configText(false));
+  TrayProgram veilmark(config);
+  ASSERT_TRUE(veilmark.waitForTray({IconLook::Grey}));
+  veilmark.postMouse(WM_RBUTTONUP);
+  veilmark.menuKeys({VK_UP, VK_UP, VK_RIGHT, VK_RETURN});
+  // The shell's program for text files shows it, in a process of its own.
+  HWND viewer = nullptr;
+  EXPECT_TRUE(waitUntil([&] {
+    viewer = FindWindowW(nullptr, nullptr);
+    for (; viewer; viewer = GetWindow(viewer, GW_HWNDNEXT))
+      if (IsWindowVisible(viewer) && textOf(viewer).find(L"ReadMe") != std::wstring::npos) return true;
+    return false;
+  }));
+  if (viewer) PostMessageW(viewer, WM_CLOSE, 0, 0);
+  for (HWND window : veilmark.process().windows()) EXPECT_NE(className(window), L"#32770");
+  exitThroughMenu(veilmark);
+}
+
+TEST_F(Tray, UnreadableFileIsReportedOnceBeforeTheIcon) {
+  TrayProgram veilmark(folder_.file(L"missing.txt"));
+  ASSERT_TRUE(waitUntil([&] {
+    for (HWND window : veilmark.process().windows())
+      if (className(window) == L"#32770" && IsWindowVisible(window)) return true;
+    return false;
+  }));
+  EXPECT_TRUE(trayIcons().empty());
+  const MessageBoxSeen box = veilmark.process().answerMessageBox();
+  EXPECT_EQ(box.caption, kTitle);
+  EXPECT_EQ(box.text.rfind(kReadFailedMessage, 0), 0u);
+  ASSERT_TRUE(veilmark.waitForTray({IconLook::Grey}));
+  Sleep(500);
+  for (HWND window : veilmark.process().windows()) EXPECT_NE(className(window), L"#32770");
+  exitThroughMenu(veilmark);
+}
+
+TEST_F(Tray, SecondCopyLeavesTheRunningOneAlone) {
+  const std::wstring config = folder_.file(L"config.txt");
+  writeBytes(config, configText(true));
+  TrayProgram first(config);
+  ASSERT_TRUE(first.waitForTray({IconLook::Coloured}));
+  Program second(veilmarkPath());
+  ASSERT_TRUE(second.waitForExit());
+  EXPECT_EQ(second.exitCode(), 0u);
+  EXPECT_EQ(trayIcons(), std::vector<IconLook>{IconLook::Coloured});
+  first.mouse(WM_LBUTTONUP);
+  EXPECT_FALSE(forwardingIn(config));
+  EXPECT_TRUE(first.waitForTray({IconLook::Grey}));
+  exitThroughMenu(first);
+}
+
+}  // namespace
