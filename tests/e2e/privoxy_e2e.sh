@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
-# Veilmark's switch against a real Privoxy: the switch (the test driver under
-# Wine, calling the program's own switch code) rewrites Privoxy's stock
-# configuration, and requests through Privoxy reach our SOCKS 4a server on
+# Veilmark's switch against a real Privoxy: the driver given (under Wine: the
+# program's own switch code, or a click on the real program's icon) rewrites
+# Privoxy's stock configuration, and requests through Privoxy reach our SOCKS 4a server on
 # 127.0.0.1:9050 exactly while forwarding is on.
 # Runs in a network namespace of its own, so a real Tor on the machine is never
 # touched and nothing leaves loopback.
 # Usage: privoxy_e2e.sh DRIVER.exe
 set -euo pipefail
 
+# Wine's sockets belong to its wineserver: one left running by an earlier
+# program would sit outside this network, so it must be gone first, and the
+# one started in here must be gone before the next test.
 if [ -z "${VEILMARK_E2E_NETNS:-}" ]; then
-  VEILMARK_E2E_NETNS=1 exec unshare -n bash "$0" "$@"
+  wineserver -w
+  VEILMARK_E2E_NETNS=1 unshare -n bash "$0" "$@" && status=0 || status=$?
+  wineserver -w
+  exit $status
 fi
 ip link set lo up
 
@@ -32,13 +38,8 @@ fail() {
 
 port=8118
 config=$work/config.txt
-# Privoxy's stock configuration as on Windows (CR LF), listening on our port.
-awk -v port=$port -v dir="$work" '
-  /^listen-address/ { if (!done) print "listen-address 127.0.0.1:" port; done = 1; next }
-  /^logdir/ { print "logdir " dir; next }
-  /^logfile/ { next }
-  /^#debug +1 / { print "debug 1"; next }
-  { print }' /etc/privoxy/config | sed 's/$/\r/' >"$config"
+. "$here/../../scripts/privoxy-env.sh"
+write_privoxy_config $port "$work" "$config"
 wconfig=$(winepath -w "$config")
 
 python3 "$here/socks4a_server.py" 127.0.0.1 9050 "$work/socks.log" &
@@ -53,10 +54,7 @@ start_privoxy() {
 start_privoxy
 touch "$work/socks.log"
 
-# Wine's (the user's) proxy settings point at this Privoxy, as a browser's would.
-settings='HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings'
-wine reg add "$settings" /v ProxyEnable /t REG_DWORD /d 1 /f >/dev/null
-wine reg add "$settings" /v ProxyServer /t REG_SZ /d "127.0.0.1:$port" /f >/dev/null
+point_wine_proxy $port
 
 switch() {  # on|off
   wine "$driver" "$wconfig" "$1" || fail "driver failed to switch $1"
