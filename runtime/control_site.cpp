@@ -21,19 +21,6 @@ HRESULT ControlSite::GetContainer(IOleContainer** result) {
   return E_NOINTERFACE;
 }
 
-HRESULT ControlSite::GetTypeInfoCount(UINT* count) {
-  if (!count) return E_POINTER;
-  *count = 0;
-  return S_OK;
-}
-
-HRESULT ControlSite::GetTypeInfo(UINT, LCID, ITypeInfo** result) {
-  if (result) *result = nullptr;
-  return E_NOTIMPL;
-}
-
-HRESULT ControlSite::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
-
 HRESULT ControlSite::Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                             EXCEPINFO*, UINT*) {
   if (!(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "oxcom.hpp"
+#include "runtime/dispatch_by_id.h"
 
 #include <ole2.h>
 
@@ -10,7 +11,7 @@
 
 namespace runtime {
 
-class ControlSite final : public ox::ComObject<IOleClientSite>, public IDispatch {
+class ControlSite final : public ox::ComObject<IOleClientSite>, public DispatchById<IDispatch> {
  public:
   // Counted once for the caller.
   static ControlSite* create(const std::wstring& name) { return new ControlSite(name); }
@@ -28,10 +29,7 @@ class ControlSite final : public ox::ComObject<IOleClientSite>, public IDispatch
   HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
 
-  // IDispatch: the ambient properties, by their fixed identifiers only.
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** result) override;
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
+  // IDispatch: the ambient properties, by their fixed identifiers.
   HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                    EXCEPINFO*, UINT*) override;
 

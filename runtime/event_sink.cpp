@@ -9,19 +9,6 @@ HRESULT EventSink::QueryInterface(REFIID iid, void** object) {
   return ComObject::QueryInterface(IsEqualIID(iid, source_) ? IID_IDispatch : iid, object);
 }
 
-HRESULT EventSink::GetTypeInfoCount(UINT* count) {
-  if (!count) return E_POINTER;
-  *count = 0;
-  return S_OK;
-}
-
-HRESULT EventSink::GetTypeInfo(UINT, LCID, ITypeInfo** result) {
-  if (result) *result = nullptr;
-  return E_NOTIMPL;
-}
-
-HRESULT EventSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
-
 // An event handler catches nothing: what it throws is the program's
 // unhandled error, reported here because it must not cross into the control.
 HRESULT EventSink::Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,

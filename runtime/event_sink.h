@@ -3,6 +3,7 @@
 #pragma once
 
 #include "oxcom.hpp"
+#include "runtime/dispatch_by_id.h"
 
 #include <oaidl.h>
 
@@ -10,7 +11,7 @@
 
 namespace runtime {
 
-class EventSink final : public ox::ComObject<IDispatch> {
+class EventSink final : public DispatchById<ox::ComObject<IDispatch>> {
  public:
   // arguments: the event's parameters in their declared order.
   using Handler = std::function<void(DISPID event, const DISPPARAMS& arguments)>;
@@ -23,9 +24,6 @@ class EventSink final : public ox::ComObject<IDispatch> {
 
   // Also answers as the control's event interface, which it stands for.
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** result) override;
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
   HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                    EXCEPINFO*, UINT*) override;
 
