@@ -105,6 +105,8 @@ HRESULT SysTray::QueryInterface(REFIID iid, void** result) {
     found = static_cast<IPersistPropertyBag*>(this);
   else if (IsEqualIID(iid, IID_IViewObject) || IsEqualIID(iid, IID_IViewObject2))
     found = static_cast<IViewObject2*>(this);
+  else if (IsEqualIID(iid, IID_ICategorizeProperties))
+    found = static_cast<ICategorizeProperties*>(this);
   *result = found;
   if (!found) return E_NOINTERFACE;
   AddRef();

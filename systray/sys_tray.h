@@ -29,7 +29,8 @@ class SysTray final : public _SysTray,
                       public IOleControl,
                       public IPersistStreamInit,
                       public IPersistPropertyBag,
-                      public IViewObject2 {
+                      public IViewObject2,
+                      public ICategorizeProperties {
  public:
   static HRESULT create(REFIID iid, void** result);
 
@@ -106,6 +107,10 @@ class SysTray final : public _SysTray,
   HRESULT STDMETHODCALLTYPE InitNew() override;
   HRESULT STDMETHODCALLTYPE Load(IPropertyBag* bag, IErrorLog* log) override;
   HRESULT STDMETHODCALLTYPE Save(IPropertyBag* bag, BOOL clearDirty, BOOL saveAll) override;
+
+  // ICategorizeProperties: Caption under Misc, Visible under Behavior, Icon in none.
+  HRESULT STDMETHODCALLTYPE MapPropertyToCategory(DISPID property, int* category) override;
+  HRESULT STDMETHODCALLTYPE GetCategoryName(int category, LCID, BSTR* name) override;
 
   // IViewObject2
   HRESULT STDMETHODCALLTYPE Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC dc, LPCRECTL bounds,

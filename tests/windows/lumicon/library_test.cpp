@@ -48,6 +48,27 @@ TEST(LumiconLibrary, DispatchIdentifiersAreFixed) {
   }
 }
 
+TEST(LumiconLibrary, PropertyBrowsersGroupCaptionAndVisible) {
+  struct Case {
+    const char* property;
+    DISPID id;
+    HRESULT status;
+    int category;  // -2 Misc, -6 Behavior
+  };
+  const Case cases[] = {{"Caption", DISPID_TEXT, S_OK, -2},
+                        {"Visible", 0x68030000, S_OK, -6},
+                        {"Icon has no category", 0x68030001, E_FAIL, 0},
+                        {"a method has none", 0x6003000B, E_FAIL, 0}};
+  const Control control = createControl();
+  const ox::Ptr<ICategorizeProperties> categories = control.as<ICategorizeProperties>();
+  ASSERT_TRUE(categories);
+  for (const Case& c : cases) {
+    int category = 0;
+    EXPECT_EQ(categories->MapPropertyToCategory(c.id, &category), c.status) << c.property;
+    EXPECT_EQ(category, c.category) << c.property;
+  }
+}
+
 TEST(LumiconLibrary, DeclaresTheCoclassAndTheBalloonKinds) {
   const Control control = createControl();
   ox::Ptr<ITypeInfo> coclass;
