@@ -155,8 +155,20 @@ TEST(LumiconLibrary, PicturesAndAttributes) {
   const RECTL bounds = {0, 0, 38, 38};
   ASSERT_HRESULT_SUCCEEDED(
       control.as<IViewObject2>()->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &bounds, nullptr, nullptr, 0));
-  EXPECT_EQ(GetPixel(dc, 0, 0), RGB(128, 128, 128));
-  EXPECT_EQ(GetPixel(dc, 19, 19), RGB(255, 255, 255));
+  // Pixel for pixel the library's own BACK bitmap.
+  const HBITMAP back =
+      static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(L"Lumicon.dll"), L"BACK", IMAGE_BITMAP, 0, 0, 0));
+  ASSERT_TRUE(back);
+  const HDC backDc = CreateCompatibleDC(screen);
+  const HGDIOBJ previousBack = SelectObject(backDc, back);
+  int differing = 0;
+  for (int y = 0; y < 38; ++y)
+    for (int x = 0; x < 38; ++x) differing += GetPixel(dc, x, y) != GetPixel(backDc, x, y);
+  EXPECT_EQ(differing, 0);
+  EXPECT_NE(GetPixel(dc, 0, 0), GetPixel(dc, 19, 19)) << "a face of one colour";
+  SelectObject(backDc, previousBack);
+  DeleteDC(backDc);
+  DeleteObject(back);
   SelectObject(dc, previous);
   DeleteObject(target);
   DeleteDC(dc);
