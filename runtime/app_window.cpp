@@ -7,11 +7,23 @@ namespace runtime {
 namespace {
 
 HWND currentWindow = nullptr;
+bool endAsked = false;
 
 // Closing it from outside would take every form down without its Unload:
-// the window lives exactly as long as its owner object.
+// the window lives exactly as long as its owner object. A session end (the
+// shell's, the Restart Manager's or our installer's) is the one way to end the
+// program from outside; the wake-up lets the main loop see it.
 LRESULT CALLBACK appWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_CLOSE) return 0;
+  switch (message) {
+    case WM_CLOSE:
+      return 0;
+    case WM_ENDSESSION:
+      if (wParam) {
+        endAsked = true;
+        PostMessageW(window, WM_NULL, 0, 0);
+      }
+      return 0;
+  }
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -40,5 +52,7 @@ AppWindow::~AppWindow() {
 }
 
 HWND AppWindow::current() { return currentWindow; }
+
+bool AppWindow::endRequested() { return endAsked; }
 
 }  // namespace runtime

@@ -18,6 +18,8 @@ class AppWindow {
 
   // The program's application window; nullptr before it exists.
   static HWND current();
+  // A session end has asked the program to end.
+  static bool endRequested();
 
  private:
   HWND window_;

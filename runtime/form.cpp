@@ -87,6 +87,10 @@ void Form::showModal() {
 
 bool Form::anyLoaded() { return !loadedForms().empty(); }
 
+void Form::unloadAll() {
+  while (!loadedForms().empty()) loadedForms().back()->unload();
+}
+
 Form* Form::fromWindow(HWND window) {
   for (Form* form : loadedForms())
     if (form->window_ == window) return form;

@@ -47,6 +47,8 @@ class Form {
   HWND hwnd() const { return window_; }
 
   static bool anyLoaded();
+  // Unloads every loaded form, the last loaded first.
+  static void unloadAll();
   // The loaded form whose window this is, else nullptr.
   static Form* fromWindow(HWND window);
 

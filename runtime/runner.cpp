@@ -26,7 +26,13 @@ int runProgram(void (*startup)()) {
     const Apartment apartment;
     const AppWindow window(application().title());
     startup();
-    while (Form::anyLoaded() && pumpMessage()) {
+    // An end asked for from outside unloads the forms here, where no modal
+    // loop or menu of theirs is running.
+    while (Form::anyLoaded()) {
+      if (AppWindow::endRequested())
+        Form::unloadAll();
+      else if (!pumpMessage())
+        break;
     }
   } catch (...) {
     reportUnhandledError(currentError());

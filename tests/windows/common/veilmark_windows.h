@@ -4,6 +4,8 @@
 #include "program_driver.h"
 
 inline const wchar_t kFormClass[] = L"OxlenForm";
+// The hidden window that stands for the whole program, captioned kTitle.
+inline const wchar_t kApplicationClass[] = L"OxlenApplicationWindow";
 inline const wchar_t kTitle[] = L"Oxlen - Veilmark";
 inline const wchar_t kSettingsCaption[] = L"Настройки";
 inline const wchar_t kMainCaption[] = L"Veilmark";

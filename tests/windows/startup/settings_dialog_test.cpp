@@ -71,7 +71,7 @@ TEST_F(SettingsDialog, IsAFixedDialogOwnedByTheHiddenApplicationWindow) {
   EXPECT_TRUE(GetWindowLongPtrW(dialog_, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);
 
   const HWND owner = GetWindow(dialog_, GW_OWNER);
-  EXPECT_EQ(className(owner), L"OxlenApplicationWindow");
+  EXPECT_EQ(className(owner), kApplicationClass);
   EXPECT_EQ(textOf(owner), kTitle);
   EXPECT_FALSE(IsWindowVisible(owner));
 

@@ -220,4 +220,24 @@ TEST_F(Tray, SecondCopyLeavesTheRunningOneAlone) {
   exitThroughMenu(first);
 }
 
+// Windows' Restart Manager and our installer end it as a session end does.
+TEST_F(Tray, SessionEndClosesItAsExitDoes) {
+  const std::wstring config = folder_.file(L"config.txt");
+  writeBytes(config, configText(true));
+  TrayProgram veilmark(config);
+  ASSERT_TRUE(veilmark.waitForTray({IconLook::Coloured}));
+  const HWND application = veilmark.process().waitForWindow(kApplicationClass, kTitle);
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(application, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, SMTO_BLOCK, kWaitMs,
+                                  &answer));
+  EXPECT_EQ(answer, TRUE);
+  // A cancelled session end changes nothing.
+  SendMessageTimeoutW(application, WM_ENDSESSION, FALSE, ENDSESSION_CLOSEAPP, SMTO_BLOCK, kWaitMs, nullptr);
+  EXPECT_FALSE(veilmark.process().waitForExit(500));
+  SendMessageTimeoutW(application, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_BLOCK, kWaitMs, nullptr);
+  ASSERT_TRUE(veilmark.process().waitForExit());
+  EXPECT_EQ(veilmark.process().exitCode(), 0u);
+  EXPECT_TRUE(veilmark.waitForTray({}));
+}
+
 }  // namespace
