@@ -9,7 +9,7 @@
 #include <commctrl.h>
 
 std::wstring ConfigFileName;
-const wchar_t ApplicationGuid[] = L"{14772B7B-BDE6-4677-AF8D-9C0479124737}";
+const wchar_t ApplicationGuid[] = L"" VEILMARK_APPLICATION_GUID;
 const wchar_t ConfigFileSetting[] = L"Privoxy config file";
 
 namespace {

@@ -8,7 +8,7 @@ packages=(
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
   wine wine64 libwine-dev fonts-wine
   xvfb xdotool x11-utils imagemagick
-  python3 locales privoxy procps iproute2 util-linux curl
+  python3 locales privoxy procps iproute2 util-linux curl nsis
 )
 
 missing=()
