@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs Veilmark for real under Wine: Debian's Privoxy with a configuration of
-# its own in build/run/, Wine's proxy settings pointing at that Privoxy, the
-# stored path pointing at its configuration, Lumicon registered for the user,
-# and Veilmark in a Wine desktop whose taskbar shows the tray icon.
+# its own in build/run/, Wine's proxy settings pointing at that Privoxy,
+# Veilmark installed by its installer (silently; again over itself on the next
+# run), the stored path pointing at Privoxy's configuration, and Veilmark in a
+# Wine desktop whose taskbar shows the tray icon.
 # With no X display it runs under a private Xvfb, clicks the icon once, and
 # saves screenshots of the tray before and after the click and of the open
 # menu into build/artifacts/, then ends.
@@ -11,9 +12,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 bash scripts/setup.sh
-# VEILMARK_BIN runs the programs of another build tree.
-bin=${VEILMARK_BIN:-$root/build/x86_64/bin}
-[ -f "$bin/Veilmark.exe" ] && [ -f "$bin/Lumicon.dll" ] || bash scripts/build.sh x86_64
+# VEILMARK_SETUP installs from another installer.
+setup=${VEILMARK_SETUP:-$(ls "$root"/build/x86_64/veilmark-setup-*.exe 2>/dev/null | head -1)}
+if [ -z "$setup" ]; then
+  bash scripts/build.sh x86_64
+  setup=$(ls "$root"/build/x86_64/veilmark-setup-*.exe | head -1)
+fi
 export WINEPREFIX=$root/build/wineprefix
 . scripts/wine-env.sh
 . scripts/privoxy-env.sh
@@ -48,16 +52,17 @@ echo "privoxy: 127.0.0.1:$port, configuration $config"
 point_wine_proxy $port
 wine reg add 'HKCU\Software\Oxlen\Oxlen - Veilmark' /v 'Privoxy config file' /t REG_SZ \
   /d "$(winepath -w "$config")" /f >/dev/null
-lumicon=$(winepath -w "$bin/Lumicon.dll")
-wine regsvr32 /s /n /i:user "$lumicon"
-# Wine 8's COM looks classes up in the machine's part only; a per-user entry
-# it doesn't see gets a machine-wide one next to it.
-wine reg query 'HKCR\Lumicon.SysTray' >/dev/null 2>&1 || wine regsvr32 /s "$lumicon"
+wine "$setup" /S
+installed=$(reg_value 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Veilmark' InstallLocation)
+echo "installed: $installed ($(basename "$setup"))"
+# Wine 8's COM looks classes up in the machine's part only; the installer's
+# per-user entry, which it doesn't see, gets a machine-wide one next to it.
+wine regsvr32 /s "$installed\\Lumicon.dll"
 # A desktop with a taskbar, whose notification area holds the icon.
 wine reg add 'HKCU\Software\Wine\Explorer\Desktops\Veilmark' /v EnableShell /t REG_DWORD /d 1 /f >/dev/null
 
 width=800 height=600
-desktop=(wine explorer "/desktop=Veilmark,${width}x$height" "$(winepath -w "$bin/Veilmark.exe")")
+desktop=(wine explorer "/desktop=Veilmark,${width}x$height" "$installed\\Veilmark.exe")
 if [ $headless -eq 0 ]; then
   "${desktop[@]}"
   exit 0

@@ -4,6 +4,8 @@
 
 export WINEDEBUG=${WINEDEBUG:--all}
 export LANG_WINE=ru_RU.UTF-8
+# Shortcuts made in a prefix must not become menu entries of this machine.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-winemenubuilder.exe=d}
 xvfb_pid=
 
 start_xvfb() {
@@ -23,6 +25,14 @@ prepare_prefix() {
     LANG=$LANG_WINE wineboot -i >/dev/null 2>&1
     wineserver -w
   fi
+}
+
+# A registry value as text (KEY NAME); the key's default value when NAME is
+# empty. reg prints in the OEM code page: the text is cut out byte-wise.
+reg_value() {
+  local selector=(/v "$2")
+  [ -n "$2" ] || selector=(/ve)
+  wine reg query "$1" "${selector[@]}" 2>/dev/null | tr -d '\r' | LC_ALL=C sed -n 's/.*REG_[A-Z_]* *//p' || true
 }
 
 wine_env_cleanup() {

@@ -13,8 +13,6 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 WINEPREFIX=$(mktemp -d /tmp/veilmark-setup.XXXXXX)
 export WINEPREFIX LANG=$LANG_WINE LC_ALL=$LANG_WINE
-# Shortcuts must not become menu entries of this machine.
-export WINEDLLOVERRIDES=winemenubuilder.exe=d
 work=$WINEPREFIX-work
 mkdir -p "$work"
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX" "$work"' EXIT
@@ -26,12 +24,6 @@ fail() {
 ok() { echo "ok: $*"; }
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 now_ms() { date +%s%3N; }
-# A registry value as text; the key's default value when the name is empty.
-reg_value() {
-  local selector=(/v "$2")
-  [ -n "$2" ] || selector=(/ve)
-  wine reg query "$1" "${selector[@]}" 2>/dev/null | tr -d '\r' | LC_ALL=C sed -n 's/.*REG_[A-Z_]* *//p' || true
-}
 # The whole registry and the drive's file list, with no Wine program running.
 # NSIS's uninstaller runs from a copy in %TEMP% and its empty folder stays
 # there until Windows cleans the folder.
