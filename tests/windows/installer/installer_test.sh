@@ -112,7 +112,10 @@ ok "uninstalled, the settings kept as asked and nothing else"
 # 5. Installed again, it finds the kept setting; uninstalled, nothing is left.
 wine "$setup" /S || fail "install again"
 [ "$(reg_value "$settings_key" 'Privoxy config file')" = "$config_w" ] || fail "kept setting not there"
+started=$(now_ms)
 wine "$dir_w\\Uninstall.exe" /S || fail "uninstall"
+wineserver -w
+echo "figure: silent uninstall $(($(now_ms) - started)) ms"
 snapshot after
 python3 "$here/snapshot.py" regdiff "$work/before.reg" "$work/after.reg" || fail "the registry is not as before"
 same_files before after
