@@ -97,7 +97,15 @@ installed_as "$version"
 [ "$(reg_value "$settings_key" 'Privoxy config file')" = "$config_w" ] || fail "setting lost in the upgrade"
 ok "upgraded in place to $version while running, setting kept"
 
-# 4. Uninstall while it runs, keeping the settings when asked.
+# 4. A Veilmark kept busy by its dialog: the silent install fails and touches nothing.
+echo stale >>"$dir/ReadMe.TXT"
+wine "$bin/setup_driver.exe" "$target" "$config_w" busy "$(winpath "$setup")" /S || fail "install over a busy Veilmark"
+tail -c 7 "$dir/ReadMe.TXT" | grep -q stale || fail "files replaced although Veilmark was busy"
+wine "$setup" /S || fail "install after the busy Veilmark ended"
+installed_as "$version"
+ok "a busy Veilmark makes the silent install fail untouched; it ends when its dialog closes"
+
+# 5. Uninstall while it runs, keeping the settings when asked.
 wine reg add "$run_key" /v "$guid" /d "\"$dir_w\\Veilmark.exe\"" /f >/dev/null
 wine "$bin/setup_driver.exe" "$target" "$config_w" stay "$dir_w\\Uninstall.exe" /S /KEEPSETTINGS ||
   fail "uninstall while running"
@@ -109,7 +117,7 @@ python3 "$here/snapshot.py" regdiff "$work/before.reg" "$work/kept.reg" --expect
 same_files before kept
 ok "uninstalled, the settings kept as asked and nothing else"
 
-# 5. Installed again, it finds the kept setting; uninstalled, nothing is left.
+# 6. Installed again, it finds the kept setting; uninstalled, nothing is left.
 wine "$setup" /S || fail "install again"
 [ "$(reg_value "$settings_key" 'Privoxy config file')" = "$config_w" ] || fail "kept setting not there"
 started=$(now_ms)
