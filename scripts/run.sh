@@ -12,11 +12,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 bash scripts/setup.sh
-# VEILMARK_SETUP installs from another installer.
-setup=${VEILMARK_SETUP:-$(ls "$root"/build/x86_64/veilmark-setup-*.exe 2>/dev/null | head -1)}
+# VEILMARK_SETUP installs from another installer; else the newest one built.
+setup=${VEILMARK_SETUP:-$(ls -t "$root"/build/x86_64/veilmark-setup-*.exe 2>/dev/null | head -1)}
 if [ -z "$setup" ]; then
   bash scripts/build.sh x86_64
-  setup=$(ls "$root"/build/x86_64/veilmark-setup-*.exe | head -1)
+  setup=$(ls -t "$root"/build/x86_64/veilmark-setup-*.exe | head -1)
 fi
 export WINEPREFIX=$root/build/wineprefix
 . scripts/wine-env.sh
