@@ -2,7 +2,8 @@
 # The installer under Wine, in a prefix of its own that starts fresh: a silent
 # install of the earlier build, the installed Veilmark started from its
 # shortcut's target and switched once, an upgrade while it runs that keeps the
-# stored setting, an uninstall while it runs that keeps the setting when asked,
+# stored setting, a silent install that fails untouched while a dialog keeps
+# Veilmark busy, an uninstall while it runs that keeps the setting when asked,
 # and a last uninstall after which the registry and the drive are as before.
 # Usage: installer_test.sh SETUP.exe VERSION EARLIER_SETUP.exe BIN_DIR APPLICATION_GUID
 #   BIN_DIR holds the build's shipped files and the drivers.
