@@ -370,19 +370,9 @@ TEST_F(SysTrayTest, MouseMessagesRaiseTheirEvents) {
   EXPECT_EQ(sink->raised, (std::vector<RaisedEvent>{{3, {2, 0, 7}}}));
 }
 
-// The test's own procedure under the control's: what the control passes on.
-WNDPROC underlying = nullptr;
-std::vector<UINT> passedOn;
-LRESULT CALLBACK recordingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  passedOn.push_back(message);
-  return CallWindowProcW(underlying, window, message, wParam, lParam);
-}
-
 TEST_F(SysTrayTest, HandlerHidingTheIconStillPassesTheMessageOn) {
   const Control control = createControl();
-  underlying = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(control.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&recordingProcedure)));
-  passedOn.clear();
+  PassedOn passedOn(control.window);
   ox::Ptr<EventSink> sink(new EventSink);
   sink->Release();
   sink->onEvent = [&](const RaisedEvent& event) {
@@ -394,10 +384,9 @@ TEST_F(SysTrayTest, HandlerHidingTheIconStillPassesTheMessageOn) {
   EXPECT_FALSE(control.visible());
   ASSERT_EQ(spy::calls.size(), 2u);
   EXPECT_EQ(spy::calls[1].message, static_cast<DWORD>(NIM_DELETE));
-  EXPECT_EQ(passedOn, std::vector<UINT>{kTrayCallback});
-  EXPECT_EQ(GetWindowLongPtrW(control.window, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&recordingProcedure));
+  EXPECT_EQ(passedOn.messages, std::vector<UINT>{kTrayCallback});
+  EXPECT_TRUE(passedOn.isOutermost());
   EXPECT_EQ(GetPropA(control.window, "{B42988D0-98EC-4174-ABB3-EF0B08ED5E38}"), nullptr);
-  SetWindowLongPtrW(control.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(underlying));
 }
 
 TEST_F(SysTrayTest, AttachAndDetachKeepTheCountAndTheProcedure) {

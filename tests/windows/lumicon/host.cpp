@@ -168,6 +168,31 @@ void pumpMessages() {
   }
 }
 
+namespace {
+PassedOn* currentPassedOn = nullptr;
+}  // namespace
+
+PassedOn::PassedOn(HWND window)
+    : window_(window),
+      underlying_(reinterpret_cast<WNDPROC>(
+          SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&procedure)))) {
+  currentPassedOn = this;
+}
+
+PassedOn::~PassedOn() {
+  SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(underlying_));
+  currentPassedOn = nullptr;
+}
+
+bool PassedOn::isOutermost() const {
+  return GetWindowLongPtrW(window_, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&procedure);
+}
+
+LRESULT CALLBACK PassedOn::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  currentPassedOn->messages.push_back(message);
+  return CallWindowProcW(currentPassedOn->underlying_, window, message, wParam, lParam);
+}
+
 std::wstring hexOf(HWND window) {
   wchar_t text[16];
   std::swprintf(text, 16, L"%08lX", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(window)));

@@ -155,4 +155,24 @@ Control createControl(IOleClientSite* site = nullptr, bool initNew = false);
 // Delivers the posted messages of this thread.
 void pumpMessages();
 
+// A procedure of the test's put under a window's current one: it records the
+// messages that reach it, i.e. what the procedures above it pass on. The old
+// procedure is put back when it goes. One at a time.
+class PassedOn {
+ public:
+  explicit PassedOn(HWND window);
+  ~PassedOn();
+  PassedOn(const PassedOn&) = delete;
+  PassedOn& operator=(const PassedOn&) = delete;
+
+  std::vector<UINT> messages;
+  // Nothing runs above it any more: it is the window's procedure.
+  bool isOutermost() const;
+
+ private:
+  static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  HWND window_;
+  WNDPROC underlying_;
+};
+
 std::wstring hexOf(HWND window);

@@ -153,19 +153,11 @@ TEST_F(TaskbarTest, MessageZeroIsNoRestart) {
   EXPECT_TRUE(seen.empty());
 }
 
-WNDPROC underlying = nullptr;
-std::vector<UINT> passedOn;
-LRESULT CALLBACK recordingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  passedOn.push_back(message);
-  return CallWindowProcW(underlying, window, message, wParam, lParam);
-}
-
 TEST_F(TaskbarTest, FailureInsideTheProcedureBecomesALine) {
   const Control control = createControl(site(true, L"stMain").get(), true);
-  underlying = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(control.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&recordingProcedure)));
+  PassedOn passedOn(control.window);
   control.show(true);
-  passedOn.clear();
+  passedOn.messages.clear();
   spy::calls.clear();
   spy::failLine = [](const std::wstring& line) { return line.rfind(L"SubWndProc() ==> WM_TASKBAR", 0) == 0; };
   const size_t from = spy::lines.size();
@@ -174,10 +166,9 @@ TEST_F(TaskbarTest, FailureInsideTheProcedureBecomesALine) {
   const std::vector<std::wstring> lines = spy::linesSince(from);
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0].rfind(L"SubWndProc() ==> Error 0x80004005", 0), 0u) << std::string(lines[0].begin(), lines[0].end());
-  EXPECT_EQ(passedOn, std::vector<UINT>{kTaskbarCreated});
+  EXPECT_EQ(passedOn.messages, std::vector<UINT>{kTaskbarCreated});
   EXPECT_TRUE(spy::calls.empty());
   control.show(false);
-  SetWindowLongPtrW(control.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(underlying));
 }
 
 }  // namespace
