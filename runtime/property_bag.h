@@ -4,12 +4,11 @@
 
 #include "oxcom.hpp"
 #include "oxlensupport.hpp"
+#include "runtime/named_values.h"
 
 #include <ocidl.h>
 
 #include <string>
-#include <utility>
-#include <vector>
 
 namespace runtime {
 
@@ -24,10 +23,9 @@ class PropertyBag final : public ox::ComObject<IPropertyBag> {
 
  private:
   PropertyBag() = default;
-  ~PropertyBag() override;
-  VARIANT* find(LPCOLESTR name);
+  ~PropertyBag() override = default;
 
-  std::vector<std::pair<std::wstring, VARIANT>> entries_;
+  NamedValues values_;
 };
 
 }  // namespace runtime

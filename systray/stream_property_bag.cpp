@@ -49,10 +49,6 @@ bool storable(VARTYPE type) { return type == VT_BOOL || type == VT_BSTR || type 
 
 }  // namespace
 
-StreamPropertyBag::~StreamPropertyBag() {
-  for (auto& entry : entries_) VariantClear(&entry.second);
-}
-
 HRESULT StreamPropertyBag::QueryInterface(REFIID iid, void** result) {
   if (!result) return E_POINTER;
   if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPropertyBag)) {
@@ -63,15 +59,7 @@ HRESULT StreamPropertyBag::QueryInterface(REFIID iid, void** result) {
   return E_NOINTERFACE;
 }
 
-HRESULT StreamPropertyBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) {
-  if (!name || !value) return E_POINTER;
-  for (auto& entry : entries_) {
-    if (entry.first != name) continue;
-    if (V_VT(value) == VT_EMPTY) return VariantCopy(value, &entry.second);
-    return VariantChangeType(value, &entry.second, 0, V_VT(value));
-  }
-  return E_INVALIDARG;
-}
+HRESULT StreamPropertyBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) { return values_.read(name, value); }
 
 HRESULT StreamPropertyBag::Write(LPCOLESTR name, VARIANT* value) {
   if (!name || !value) return E_POINTER;
@@ -80,15 +68,13 @@ HRESULT StreamPropertyBag::Write(LPCOLESTR name, VARIANT* value) {
   VariantInit(&copy);
   const HRESULT status = VariantCopy(&copy, value);
   if (FAILED(status)) return status;
-  const HRESULT added = guarded([&] { entries_.emplace_back(name, copy); });
-  if (FAILED(added)) VariantClear(&copy);
-  return added;
+  return guarded([&] { values_.add(name, copy); });
 }
 
 void StreamPropertyBag::save(IStream* stream) const {
   put(stream, kFormatVersion);
-  put(stream, static_cast<DWORD>(entries_.size()));
-  for (const auto& [name, value] : entries_) {
+  put(stream, static_cast<DWORD>(values_.entries().size()));
+  for (const auto& [name, value] : values_.entries()) {
     putText(stream, name.c_str(), static_cast<DWORD>(name.size()));
     put(stream, V_VT(&value));
     switch (V_VT(&value)) {
@@ -140,12 +126,7 @@ void StreamPropertyBag::load(IStream* stream) {
       default:
         throw ComFailure{STG_E_READFAULT};
     }
-    try {
-      entries_.emplace_back(name, value);
-    } catch (...) {
-      VariantClear(&value);
-      throw;
-    }
+    values_.add(name, value);
   }
 }
 

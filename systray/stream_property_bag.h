@@ -5,16 +5,13 @@
 
 #include <ocidl.h>
 
-#include <string>
-#include <utility>
-#include <vector>
+#include "runtime/named_values.h"
 
 namespace lumicon {
 
 class StreamPropertyBag final : public IPropertyBag {
  public:
   StreamPropertyBag() = default;
-  ~StreamPropertyBag();
   StreamPropertyBag(const StreamPropertyBag&) = delete;
   StreamPropertyBag& operator=(const StreamPropertyBag&) = delete;
 
@@ -30,7 +27,7 @@ class StreamPropertyBag final : public IPropertyBag {
   HRESULT STDMETHODCALLTYPE Write(LPCOLESTR name, VARIANT* value) override;
 
  private:
-  std::vector<std::pair<std::wstring, VARIANT>> entries_;
+  runtime::NamedValues values_;
 };
 
 }  // namespace lumicon
