@@ -15,15 +15,12 @@ void frmTaskbarHook::Subclass(HWND hWndSysTray) {
   debugPrint(L"frmTaskbarHook::Subclass() ==> hWndSysTray = " + hex(hWndSysTray));
   HookData_.hWndSysTray = hWndSysTray;
   load();
-  HookData_.PrevWndProc = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HookWindowProc)));
-  SetPropA(hwnd(), PROP_HOOK_DATA, &HookData_);
+  HookData_.PrevWndProc = installProcedure(hwnd(), &HookWindowProc, PROP_HOOK_DATA, &HookData_);
 }
 
 void frmTaskbarHook::Unsubclass() {
   debugPrint(L"frmTaskbarHook::Unsubclass()");
-  SetWindowLongPtrA(hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HookData_.PrevWndProc));
-  RemovePropA(hwnd(), PROP_HOOK_DATA);
+  restoreProcedure(hwnd(), HookData_.PrevWndProc, PROP_HOOK_DATA);
 }
 
 }  // namespace lumicon

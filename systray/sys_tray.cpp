@@ -77,10 +77,7 @@ void SysTray::Terminate() noexcept {
     if (VisibleValue) setVisible(false);
   });
   // A failed step must not leave the window pointing at a control that is gone.
-  if (InTray) {
-    SetWindowLongPtrA(hWndSysTray, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassData_.PrevWndProc));
-    RemovePropA(hWndSysTray, PROP_SUBCLASS_DATA);
-  }
+  if (InTray) restoreProcedure(hWndSysTray, SubclassData_.PrevWndProc, PROP_SUBCLASS_DATA);
   if (taskbarHook_) step([&] { taskbarHook_->unload(); });
 }
 
@@ -289,14 +286,11 @@ void SysTray::attachWindow() {
   SubclassData_.Self = this;
   LONG ignored = 0;
   check(oxObjectRelease(static_cast<_SysTray*>(this), &ignored));
-  SubclassData_.PrevWndProc = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(hWndSysTray, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubWndProc)));
-  SetPropA(hWndSysTray, PROP_SUBCLASS_DATA, &SubclassData_);
+  SubclassData_.PrevWndProc = installProcedure(hWndSysTray, &SubWndProc, PROP_SUBCLASS_DATA, &SubclassData_);
 }
 
 void SysTray::detachWindow() {
-  SetWindowLongPtrA(hWndSysTray, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassData_.PrevWndProc));
-  RemovePropA(hWndSysTray, PROP_SUBCLASS_DATA);
+  restoreProcedure(hWndSysTray, SubclassData_.PrevWndProc, PROP_SUBCLASS_DATA);
   SubclassData_.PrevWndProc = nullptr;
   LONG ignored = 0;
   check(oxObjectAddRef(static_cast<_SysTray*>(SubclassData_.Self), &ignored));

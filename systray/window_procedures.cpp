@@ -39,6 +39,18 @@ void recoverIcon(HWND hWnd, SysTray& control) {
 
 void setTaskbarCreatedMessage(UINT message) { WM_TASKBAR_CREATED = message; }
 
+WNDPROC installProcedure(HWND window, WNDPROC procedure, const char* property, void* record) {
+  const auto previous =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
+  SetPropA(window, property, record);
+  return previous;
+}
+
+void restoreProcedure(HWND window, WNDPROC previous, const char* property) {
+  SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+  RemovePropA(window, property);
+}
+
 LRESULT CALLBACK SubWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
   const HANDLE published = GetPropA(hWnd, PROP_SUBCLASS_DATA);
   if (!published) return 0;

@@ -39,6 +39,12 @@ inline bool isTaskbarRestart(UINT message, UINT taskbarCreated) {
   return taskbarCreated != 0 && message == taskbarCreated;
 }
 
+// Both replaced procedures are installed before their record is published,
+// and put back before it is withdrawn. installProcedure returns the procedure
+// it replaced.
+WNDPROC installProcedure(HWND window, WNDPROC procedure, const char* property, void* record);
+void restoreProcedure(HWND window, WNDPROC previous, const char* property);
+
 LRESULT CALLBACK SubWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK HookWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
