@@ -1,6 +1,8 @@
 #include "program_driver.h"
 
+#include <cstdio>
 #include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -63,9 +65,18 @@ Program::Program(const std::wstring& path, const std::wstring& arguments) {
   std::wstring commandLine = L"\"" + path + L"\" " + arguments;
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
-  if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process_))
-    throw std::runtime_error("the program does not start");
+  // Wine's loader now and then fails to start a process at all (once in
+  // many hundred starts); a second try tells that apart from a program
+  // that cannot start.
+  for (int attempt = 1;; ++attempt) {
+    if (CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &process_))
+      break;
+    const std::string failure = "the program does not start: error " + std::to_string(GetLastError());
+    if (attempt == 3) throw std::runtime_error(failure);
+    std::fprintf(stderr, "%s; trying again\n", failure.c_str());
+    Sleep(200);
+  }
   WaitForInputIdle(process_.hProcess, kWaitMs);
 }
 

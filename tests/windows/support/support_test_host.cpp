@@ -1,5 +1,7 @@
 #include "support_test_host.h"
 
+#include "program_driver.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -95,19 +97,8 @@ std::string narrow(const std::wstring& text) {
 DWORD runChild(const std::wstring& arguments) {
   wchar_t program[MAX_PATH];
   GetModuleFileNameW(nullptr, program, MAX_PATH);
-  std::wstring command = L"\"" + std::wstring(program) + L"\" " + arguments;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(program, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-    return static_cast<DWORD>(-1);
-  }
-  WaitForSingleObject(process.hProcess, 60000);
-  DWORD code = static_cast<DWORD>(-1);
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return code;
+  const Program child(program, arguments);
+  return child.waitForExit(60000) ? child.exitCode() : static_cast<DWORD>(-1);
 }
 
 }  // namespace support_test
