@@ -65,9 +65,8 @@ Program::Program(const std::wstring& path, const std::wstring& arguments) {
   std::wstring commandLine = L"\"" + path + L"\" " + arguments;
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
-  // Wine's loader now and then fails to start a process at all (once in
-  // many hundred starts); a second try tells that apart from a program
-  // that cannot start.
+  // Wine now and then fails a process start outright (seen once in about a
+  // thousand); a program that really cannot start fails all three tries.
   for (int attempt = 1;; ++attempt) {
     if (CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                        &process_))
