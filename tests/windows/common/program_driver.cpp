@@ -8,6 +8,7 @@ namespace {
 
 const wchar_t kSettingsKey[] = L"Software\\Oxlen\\Oxlen - Veilmark";
 const wchar_t kSettingName[] = L"Privoxy config file";
+const wchar_t kDialogClass[] = L"#32770";
 
 BOOL CALLBACK collect(HWND window, LPARAM windows) {
   reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
@@ -126,15 +127,21 @@ HWND Program::focus(HWND window) const {
   return info.hwndFocus;
 }
 
+HWND Program::messageBox() const {
+  for (HWND window : windows())
+    if (className(window) == kDialogClass && IsWindowVisible(window)) return window;
+  return nullptr;
+}
+
+bool Program::hasDialogBox() const {
+  for (HWND window : windows())
+    if (className(window) == kDialogClass) return true;
+  return false;
+}
+
 MessageBoxSeen Program::answerMessageBox(DWORD ms) const {
   HWND box = nullptr;
-  waitUntil(
-      [&] {
-        for (HWND window : windows())
-          if (className(window) == L"#32770" && IsWindowVisible(window)) box = window;
-        return box != nullptr;
-      },
-      ms);
+  waitUntil([&] { return (box = messageBox()) != nullptr; }, ms);
   if (!box) throw std::runtime_error("no message box came");
   MessageBoxSeen seen{textOf(box), L""};
   for (HWND child : childrenOf(box))

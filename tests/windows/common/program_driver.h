@@ -49,6 +49,10 @@ class Program {
   // The control that has the keyboard focus in the program's window thread.
   HWND focus(HWND window) const;
 
+  // Its shown dialog box (a message box, say), or nullptr.
+  HWND messageBox() const;
+  // Whether it has a dialog box at all, shown or hidden.
+  bool hasDialogBox() const;
   // Waits for a message box, reads it and presses its OK button.
   MessageBoxSeen answerMessageBox(DWORD ms = kWaitMs) const;
 

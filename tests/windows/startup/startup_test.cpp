@@ -19,12 +19,6 @@ std::string describe(const std::wstring& text) {
   return narrow;
 }
 
-bool showsMessageBox(const Program& veilmark) {
-  for (HWND window : veilmark.windows())
-    if (className(window) == L"#32770") return true;
-  return false;
-}
-
 // Running means: the hidden main form is loaded and, once the main form has
 // said that the (missing) configuration file can't be read, nothing asks the user.
 void expectRunningThenCloseMainForm(const Program& veilmark) {
@@ -35,7 +29,7 @@ void expectRunningThenCloseMainForm(const Program& veilmark) {
   ASSERT_NE(mainForm, nullptr);
   EXPECT_FALSE(IsWindowVisible(mainForm));
   EXPECT_EQ(veilmark.findWindow(kFormClass, kSettingsCaption), nullptr);
-  EXPECT_FALSE(showsMessageBox(veilmark));
+  EXPECT_FALSE(veilmark.hasDialogBox());
   PostMessageW(mainForm, WM_CLOSE, 0, 0);
   ASSERT_TRUE(veilmark.waitForExit());
   EXPECT_EQ(veilmark.exitCode(), 0u);

@@ -184,24 +184,20 @@ TEST_F(Tray, HelpContentsOpensTheReadMeBesideTheProgram) {
     return false;
   }));
   if (viewer) PostMessageW(viewer, WM_CLOSE, 0, 0);
-  for (HWND window : veilmark.process().windows()) EXPECT_NE(className(window), L"#32770");
+  EXPECT_FALSE(veilmark.process().hasDialogBox());
   exitThroughMenu(veilmark);
 }
 
 TEST_F(Tray, UnreadableFileIsReportedOnceBeforeTheIcon) {
   TrayProgram veilmark(folder_.file(L"missing.txt"));
-  ASSERT_TRUE(waitUntil([&] {
-    for (HWND window : veilmark.process().windows())
-      if (className(window) == L"#32770" && IsWindowVisible(window)) return true;
-    return false;
-  }));
+  ASSERT_TRUE(waitUntil([&] { return veilmark.process().messageBox() != nullptr; }));
   EXPECT_TRUE(trayIcons().empty());
   const MessageBoxSeen box = veilmark.process().answerMessageBox();
   EXPECT_EQ(box.caption, kTitle);
   EXPECT_EQ(box.text.rfind(kReadFailedMessage, 0), 0u);
   ASSERT_TRUE(veilmark.waitForTray({IconLook::Grey}));
   Sleep(500);
-  for (HWND window : veilmark.process().windows()) EXPECT_NE(className(window), L"#32770");
+  EXPECT_FALSE(veilmark.process().hasDialogBox());
   exitThroughMenu(veilmark);
 }
 
