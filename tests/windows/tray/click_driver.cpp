@@ -3,19 +3,57 @@
 // Starts Veilmark.exe (the one beside the driver unless given) on that
 // configuration file, clicks its icon once when the file's state is not the
 // one asked for, and closes it. Exit code 0 when the file then holds the
-// state asked for and Veilmark ended well, 2 when not, 3 on wrong usage.
+// state asked for and Veilmark ended well, 2 when not (saying on stderr what
+// went wrong and what the tray and Veilmark showed), 3 on wrong usage.
 #include "tray_program.h"
+
+#include <cstdio>
+
+namespace {
+
+const char* lookName(IconLook look) { return look == IconLook::Coloured ? "coloured" : "grey"; }
+
+std::string utf8(const std::wstring& text) {
+  std::string bytes(text.size() * 3, '\0');
+  bytes.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+                                   static_cast<int>(bytes.size()), nullptr, nullptr));
+  return bytes;
+}
+
+bool fail(TrayProgram& veilmark, const char* what) {
+  std::fprintf(stderr, "%s\n  the tray shows:", what);
+  for (IconLook shown : trayIcons()) std::fprintf(stderr, " %s", lookName(shown));
+  std::fprintf(stderr, " (%u icon windows)\n", static_cast<unsigned>(trayIconWindows().size()));
+  const Program& program = veilmark.process();
+  if (program.exitCode() != STILL_ACTIVE) std::fprintf(stderr, "  Veilmark has ended with code %lu\n", program.exitCode());
+  if (const HWND box = program.messageBox()) {
+    std::fprintf(stderr, "  Veilmark shows \"%s\":", utf8(textOf(box)).c_str());
+    for (HWND child : childrenOf(box)) std::fprintf(stderr, " \"%s\"", utf8(textOf(child)).c_str());
+    std::fprintf(stderr, "\n");
+  }
+  return false;
+}
+
+bool trayShows(TrayProgram& veilmark, IconLook look, const char* what) {
+  return veilmark.waitForTray({look}) || fail(veilmark, what);
+}
+
+}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc != 3 && argc != 4) return 3;
   const std::wstring config = argv[1];
   const bool wanted = std::wstring(argv[2]) == L"on";
   TrayProgram veilmark(config, argc == 4 ? argv[3] : veilmarkPath());
-  if (!veilmark.waitForTray({forwardingIn(config) ? IconLook::Coloured : IconLook::Grey})) return 2;
-  if (forwardingIn(config) != wanted) veilmark.mouse(WM_LBUTTONUP);
-  const bool switched = forwardingIn(config) == wanted &&
-                        veilmark.waitForTray({wanted ? IconLook::Coloured : IconLook::Grey});
+  const bool before = forwardingIn(config);
+  if (!trayShows(veilmark, before ? IconLook::Coloured : IconLook::Grey, "at start: not the one icon awaited"))
+    return 2;
+  if (before != wanted) veilmark.mouse(WM_LBUTTONUP);
+  const bool switched =
+      (forwardingIn(config) == wanted || fail(veilmark, "after the click: the file is not switched")) &&
+      trayShows(veilmark, wanted ? IconLook::Coloured : IconLook::Grey, "after the click: not the icon awaited");
   PostMessageW(veilmark.process().waitForWindow(kFormClass, kMainCaption), WM_CLOSE, 0, 0);
-  const bool ended = veilmark.process().waitForExit() && veilmark.process().exitCode() == 0;
+  const bool ended = (veilmark.process().waitForExit() && veilmark.process().exitCode() == 0) ||
+                     fail(veilmark, "Veilmark did not end with exit code 0");
   return switched && ended ? 0 : 2;
 }

@@ -64,6 +64,8 @@ BOOL CALLBACK collect(HWND window, LPARAM windows) {
   return TRUE;
 }
 
+}  // namespace
+
 // Wine's tray on a desktop of its own: a tool window holding one child window per icon.
 std::vector<HWND> trayIconWindows() {
   std::vector<HWND> all, icons;
@@ -75,6 +77,8 @@ std::vector<HWND> trayIconWindows() {
   }
   return icons;
 }
+
+namespace {
 
 // Pixels on screen, top-down, as 0x00RRGGBB.
 std::vector<DWORD> screenPixels(const RECT& place) {

@@ -18,6 +18,8 @@ enum class IconLook { Coloured, Grey };
 // The icons that Wine's system tray shows right now, left to right; an icon
 // not yet painted is left out.
 std::vector<IconLook> trayIcons();
+// The windows of the icons in Wine's system tray, painted or not.
+std::vector<HWND> trayIconWindows();
 
 // A folder of its own for one test's files, removed with what is in it.
 class TempFolder {
