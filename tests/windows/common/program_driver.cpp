@@ -15,6 +15,16 @@ BOOL CALLBACK collect(HWND window, LPARAM windows) {
   return TRUE;
 }
 
+// Programs start on a desktop whose shell is up, as after a logon. Wine
+// starts its shell with the desktop, now and then with the tray a moment
+// later, and never announces the tray (TaskbarCreated): an icon added in
+// between would stay unseen.
+void waitForShellTray() {
+  GetDesktopWindow();
+  if (!waitUntil([] { return FindWindowW(L"Shell_TrayWnd", nullptr) != nullptr; }))
+    throw std::runtime_error("the shell's tray did not come");
+}
+
 }  // namespace
 
 bool waitUntil(const std::function<bool()>& condition, DWORD ms) {
@@ -66,6 +76,7 @@ Program::Program(const std::wstring& path, const std::wstring& arguments) {
   std::wstring commandLine = L"\"" + path + L"\" " + arguments;
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
+  waitForShellTray();
   // Wine now and then fails a process start outright (seen once in about a
   // thousand); a program that really cannot start fails all three tries.
   for (int attempt = 1;; ++attempt) {
