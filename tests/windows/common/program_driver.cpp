@@ -36,6 +36,13 @@ bool waitUntil(const std::function<bool()>& condition, DWORD ms) {
   }
 }
 
+std::string narrow(const std::wstring& text) {
+  std::string bytes(text.size() * 3, '\0');
+  bytes.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+                                   static_cast<int>(bytes.size()), nullptr, nullptr));
+  return bytes;
+}
+
 std::wstring besideTests(const std::wstring& name) {
   wchar_t path[MAX_PATH];
   const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);

@@ -17,6 +17,9 @@ bool waitUntil(const std::function<bool()>& condition, DWORD ms = kWaitMs);
 // Path of a file beside the running test program.
 std::wstring besideTests(const std::wstring& name);
 
+// UTF-8, for failure messages.
+std::string narrow(const std::wstring& text);
+
 std::wstring className(HWND window);
 // The text through WM_GETTEXT, which crosses process boundaries.
 std::wstring textOf(HWND window);

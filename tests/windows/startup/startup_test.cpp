@@ -12,19 +12,12 @@ class Startup : public ::testing::Test {
   void TearDown() override { clearSettings(); }
 };
 
-std::string describe(const std::wstring& text) {
-  std::string narrow(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, narrow.data(), static_cast<int>(narrow.size()), nullptr, nullptr);
-  narrow.pop_back();
-  return narrow;
-}
-
 // Running means: the hidden main form is loaded and, once the main form has
 // said that the (missing) configuration file can't be read, nothing asks the user.
 void expectRunningThenCloseMainForm(const Program& veilmark) {
   const MessageBoxSeen readFailure = veilmark.answerMessageBox();
   EXPECT_EQ(readFailure.caption, kTitle);
-  EXPECT_EQ(readFailure.text.rfind(kReadFailedMessage, 0), 0u) << describe(readFailure.text);
+  EXPECT_EQ(readFailure.text.rfind(kReadFailedMessage, 0), 0u) << narrow(readFailure.text);
   const HWND mainForm = veilmark.waitForWindow(kFormClass, kMainCaption);
   ASSERT_NE(mainForm, nullptr);
   EXPECT_FALSE(IsWindowVisible(mainForm));
@@ -58,7 +51,7 @@ TEST_F(Startup, ConfirmedPathIsStoredAsTypedAndStartupGoesOn) {
       {L" D:\\privoxy\\config.txt ", pressEnter},
   };
   for (const auto& row : cases) {
-    SCOPED_TRACE(describe(row.path));
+    SCOPED_TRACE(narrow(row.path));
     clearSettings();
     Program veilmark(veilmarkPath());
     const HWND dialog = settingsDialog(veilmark);
@@ -135,7 +128,7 @@ TEST_F(Startup, OkWithEmptyTextWarnsThenEndsWithTheCriticalMessage) {
 TEST_F(Startup, StoredPathSkipsTheDialogEvenWhenTheFileIsMissing) {
   const wchar_t* const cases[] = {L"C:\\no such folder\\config.txt", L"   ", L"Z:\\Прокси\\нет такого.txt"};
   for (const wchar_t* path : cases) {
-    SCOPED_TRACE(describe(path));
+    SCOPED_TRACE(narrow(path));
     storeSetting(path);
     Program veilmark(veilmarkPath());
     expectRunningThenCloseMainForm(veilmark);

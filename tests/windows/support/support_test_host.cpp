@@ -1,7 +1,5 @@
 #include "support_test_host.h"
 
-#include "program_driver.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -84,14 +82,6 @@ std::string readBytes(const std::wstring& path) {
   ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
   CloseHandle(file);
   return bytes;
-}
-
-std::string narrow(const std::wstring& text) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                       nullptr);
-  std::string out(size, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-  return out;
 }
 
 DWORD runChild(const std::wstring& arguments) {

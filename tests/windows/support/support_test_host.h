@@ -4,6 +4,8 @@
 
 #include <oxlensupport.hpp>
 
+#include "program_driver.h"
+
 #include <string>
 #include <vector>
 
@@ -43,7 +45,6 @@ class ScratchFolder {
 
 void writeBytes(const std::wstring& path, const std::string& bytes);
 std::string readBytes(const std::wstring& path);
-std::string narrow(const std::wstring& text);  // for failure messages
 
 // Runs this test program again with `arguments`; returns its exit code.
 DWORD runChild(const std::wstring& arguments);

@@ -13,13 +13,6 @@ namespace {
 
 const char* lookName(IconLook look) { return look == IconLook::Coloured ? "coloured" : "grey"; }
 
-std::string utf8(const std::wstring& text) {
-  std::string bytes(text.size() * 3, '\0');
-  bytes.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
-                                   static_cast<int>(bytes.size()), nullptr, nullptr));
-  return bytes;
-}
-
 bool fail(TrayProgram& veilmark, const char* what) {
   std::fprintf(stderr, "%s\n  the tray shows:", what);
   for (IconLook shown : trayIcons()) std::fprintf(stderr, " %s", lookName(shown));
@@ -27,8 +20,8 @@ bool fail(TrayProgram& veilmark, const char* what) {
   const Program& program = veilmark.process();
   if (program.exitCode() != STILL_ACTIVE) std::fprintf(stderr, "  Veilmark has ended with code %lu\n", program.exitCode());
   if (const HWND box = program.messageBox()) {
-    std::fprintf(stderr, "  Veilmark shows \"%s\":", utf8(textOf(box)).c_str());
-    for (HWND child : childrenOf(box)) std::fprintf(stderr, " \"%s\"", utf8(textOf(child)).c_str());
+    std::fprintf(stderr, "  Veilmark shows \"%s\":", narrow(textOf(box)).c_str());
+    for (HWND child : childrenOf(box)) std::fprintf(stderr, " \"%s\"", narrow(textOf(child)).c_str());
     std::fprintf(stderr, "\n");
   }
   return false;

@@ -40,13 +40,6 @@ std::vector<Item> itemsOf(HMENU menu) {
   return items;
 }
 
-std::string narrow(const std::wstring& text) {
-  std::string out(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), static_cast<int>(out.size()), nullptr, nullptr);
-  out.pop_back();
-  return out;
-}
-
 void expectItems(const std::vector<Item>& actual, const std::vector<Item>& expected) {
   ASSERT_EQ(actual.size(), expected.size());
   for (size_t at = 0; at < expected.size(); ++at) {
