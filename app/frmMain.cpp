@@ -107,6 +107,7 @@ void FrmMain::stMain_MouseUp(LONG button) {
       ox::check(oxSetForegroundWindowEx(hwnd(), &ignored));
       const UINT chosen = menus_->trackPopup(mnuMain(0), hwnd(), TPM_LEFTALIGN | TPM_RIGHTBUTTON);
       if (chosen) Click(chosen);
+      if (!isLoaded()) return;
       // Lets the menu close for good when the user clicks elsewhere.
       PostMessageA(hwnd(), WM_NULL, 0, 0);
       break;
@@ -128,11 +129,13 @@ void FrmMain::mnuContext_Click(int index) {
   switch (index) {
     case 0:
       SetForwarding(!menus_->checked(mnuContext(0)));
+      if (!isLoaded()) return;
       ShowForwardingState();
       break;
     case 10: {
       FrmSettings settings;
       settings.showModal();
+      if (!isLoaded()) return;
       // The dialog may have chosen another file: show the state of that one.
       ShowForwardingState();
       break;
@@ -159,8 +162,11 @@ void FrmMain::mnuHelp_Click(int index) {
       ox::Bstr text;
       ox::check(oxLoadResTextA(L"DESCRIPTION", L"TEXT_DATABLOCK", text.put()));
       LONG ignored = 0;
-      ox::check(MessageDialogs().ShowAbout(hwnd(), &runtime::application(), text.get(), nullptr, L"Тамсель",
-                                           &ignored));
+      const HRESULT shown =
+          MessageDialogs().ShowAbout(hwnd(), &runtime::application(), text.get(), nullptr, L"Тамсель", &ignored);
+      // Unloading the form took the box down with its owner: no failure to report.
+      if (!isLoaded()) return;
+      ox::check(shown);
       break;
     }
   }
@@ -173,7 +179,9 @@ void FrmMain::UpdateMenuChecks() {
 
 // The mark and the icon as the file now says, not as the switch asked.
 void FrmMain::ShowForwardingState() {
-  menus_->setChecked(mnuContext(0), IsForwardingOn());
+  const bool on = IsForwardingOn();
+  if (!isLoaded()) return;
+  menus_->setChecked(mnuContext(0), on);
   stMain_->putObject(kIcon, GetStateIcon());
 }
 

@@ -24,6 +24,9 @@ class FrmMain final : public runtime::Form {
   void Load() override;
   void Unload() override;
 
+  // The icon still answers while a menu, dialog or box of the program is
+  // open, so "Выход" may unload the form inside any such modal call: after
+  // one, a handler goes on only while the form is loaded.
   void stMain_MouseUp(LONG button);
   void Click(UINT item);
   void mnuContext_Click(int index);

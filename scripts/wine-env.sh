@@ -27,6 +27,9 @@ prepare_prefix() {
     # for one each time a framed window hides. Unmanaged, Wine draws and
     # places the windows itself.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    # A crash ends the process with its exception code at once, instead of
+    # leaving it hanging in winedbg until the test's time-out.
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f >/dev/null 2>&1
     wineserver -w
   fi
 }

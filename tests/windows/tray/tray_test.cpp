@@ -151,6 +151,54 @@ TEST_F(Tray, MenuItemsDoWhatTheirCaptionsSay) {
   exitThroughMenu(veilmark);
 }
 
+// "Выход" chosen from the icon while a box of the program is open: once the
+// box closes, the program ends quietly with its icon gone.
+TEST_F(Tray, ExitWhileABoxIsOpenEndsQuietly) {
+  const struct {
+    const char* name;
+    std::vector<WPARAM> menuKeys;  // none: a left click on the icon
+    bool withoutReadMe;  // a copy of the program alone in a folder
+    WPARAM closedBy;
+  } cases[] = {
+      {"settings dialog", {VK_DOWN, VK_DOWN, VK_RETURN}, false, IDCANCEL},
+      {"the switch's error box", {}, false, IDOK},
+      {"help without ReadMe.TXT", {VK_UP, VK_UP, VK_RIGHT, VK_RETURN}, true, IDOK},
+      {"About box", {VK_UP, VK_UP, VK_RIGHT, VK_UP, VK_RETURN}, false, IDOK},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.name);
+    std::wstring program = veilmarkPath();
+    if (row.withoutReadMe) {
+      for (const wchar_t* name : {L"Veilmark.exe", L"oxlensupport0100.dll"})
+        ASSERT_TRUE(CopyFileW(besideTests(name).c_str(), folder_.file(name).c_str(), FALSE));
+      program = folder_.file(L"Veilmark.exe");
+    }
+    const std::wstring config = folder_.file(L"config.txt");
+    writeBytes(config, configText(false));
+    TrayProgram veilmark(config, program);
+    ASSERT_TRUE(veilmark.waitForTray({IconLook::Grey}));
+    if (row.menuKeys.empty()) {
+      DeleteFileW(config.c_str());  // the switch fails on its read
+      veilmark.postMouse(WM_LBUTTONUP);
+    } else {
+      veilmark.postMouse(WM_RBUTTONUP);
+      veilmark.menuKeys(row.menuKeys);
+    }
+    HWND box = nullptr;
+    ASSERT_TRUE(waitUntil([&] {
+      box = veilmark.process().messageBox();
+      if (!box) box = veilmark.process().findWindow(kFormClass, kSettingsCaption);
+      return box && IsWindowVisible(box);
+    }));
+    veilmark.postMouse(WM_RBUTTONUP);
+    veilmark.menuKeys({VK_UP, VK_RETURN});
+    EXPECT_TRUE(veilmark.waitForTray({}));
+    if (IsWindow(box)) PostMessageW(box, WM_COMMAND, MAKEWPARAM(row.closedBy, BN_CLICKED), 0);
+    ASSERT_TRUE(veilmark.process().waitForExit()) << "a box still open: " << (veilmark.process().messageBox() != nullptr);
+    EXPECT_EQ(veilmark.process().exitCode(), 0u);
+  }
+}
+
 TEST_F(Tray, HelpContentsWithoutReadMeSaysSo) {
   // A copy of the program in a folder with no ReadMe.TXT.
   for (const wchar_t* name : {L"Veilmark.exe", L"oxlensupport0100.dll"})
