@@ -4,7 +4,7 @@
 #include "app/modMain.h"
 #include "app/privoxy_config.h"
 #include "app/program_objects.h"
-#include "runtime/application.h"
+#include "app/reload_request.h"
 
 namespace {
 
@@ -23,24 +23,6 @@ void WriteText(const std::wstring& path, const std::u16string& text) {
 void ShowError(const ox::Error& error, const wchar_t* message) {
   LONG ignored = 0;
   MessageDialogs().ShowError(error.number, error.description.c_str(), MB_ICONERROR, nullptr, message, 0, &ignored);
-}
-
-// One HEAD request to Privoxy's own host name, so that Privoxy handles a
-// request right after its file changed. Nothing about it is looked at: each
-// step runs even when the one before it failed.
-void SendReloadRequest() {
-  ox::Ptr<IOxHttpSettings> settings;
-  oxCreateHttpSettings(settings.put());
-  if (settings) settings->put_Mode(0);
-  ox::Ptr<IOxHttpRequest> request;
-  oxCreateHttpRequest(request.put());
-  if (!request) return;
-  request->putref_Settings(settings.get());
-  ox::Bstr identity;
-  request->IdentityFromApp(&runtime::application(), identity.put());
-  LONG status = 0;
-  request->Send(L"p.p", 80, L"HEAD", L"/", L"HTTP/1.1", nullptr, nullptr, 0, 30000, identity.get(), nullptr, nullptr,
-                0, VARIANT_TRUE, VARIANT_TRUE, 0, nullptr, nullptr, &status);
 }
 
 const wchar_t ReadFailed[] = L"Не удаётся прочитать файл настроек Privoxy.";

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/modMain.h"
+#include "app/reload_request.h"
 #include "runtime/runner.h"
 
 namespace {
@@ -25,5 +26,6 @@ void SwitchAsAsked() {
 
 int wmain() {
   runtime::runProgram(SwitchAsAsked);
+  FinishReloadRequests();
   return outcome;
 }

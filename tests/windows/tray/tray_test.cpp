@@ -1,8 +1,11 @@
 // Veilmark.exe from its tray icon, driven as the shell and the user drive it:
 // clicks on the icon, the popup menu worked with keys, the files on disk.
+#include "loopback_proxy.h"
 #include "tray_program.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 namespace {
 
@@ -262,6 +265,31 @@ TEST_F(Tray, SecondCopyLeavesTheRunningOneAlone) {
   EXPECT_FALSE(forwardingIn(config));
   EXPECT_TRUE(first.waitForTray({IconLook::Grey}));
   exitThroughMenu(first);
+}
+
+// The reload request goes through the user's proxy: one that takes the
+// connection and never answers holds neither the icon nor "Выход".
+TEST_F(Tray, SilentProxyHoldsNeitherTheIconNorExit) {
+  LoopbackServer silent(true);
+  const SystemProxy proxy(silent.port());
+  const std::wstring config = folder_.file(L"config.txt");
+  writeBytes(config, configText(false));
+  TrayProgram veilmark(config);
+  ASSERT_TRUE(veilmark.waitForTray({IconLook::Grey}));
+  LARGE_INTEGER frequency, clicked, answered;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&clicked);
+  veilmark.mouse(WM_LBUTTONUP);
+  QueryPerformanceCounter(&answered);
+  const double answerMs = 1000.0 * (answered.QuadPart - clicked.QuadPart) / frequency.QuadPart;
+  std::printf("click to the icon's answer, the proxy silent: %.1f ms\n", answerMs);
+  EXPECT_LT(answerMs, 100.0);
+  EXPECT_TRUE(forwardingIn(config));
+  ASSERT_TRUE(silent.waitForConnection(kWaitMs));
+  veilmark.postMouse(WM_RBUTTONUP);
+  veilmark.menuKeys({VK_UP, VK_RETURN});
+  ASSERT_TRUE(veilmark.process().waitForExit(2000));
+  EXPECT_EQ(veilmark.process().exitCode(), 0u);
 }
 
 // Windows' Restart Manager and our installer end it as a session end does.
