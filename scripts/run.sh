@@ -11,13 +11,17 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
+trap 'echo "run.sh: failed (exit $?): $BASH_COMMAND" >&2' ERR
+
 bash scripts/setup.sh
-# VEILMARK_SETUP installs from another installer; else the newest one built.
-setup=${VEILMARK_SETUP:-$(ls -t "$root"/build/x86_64/veilmark-setup-*.exe 2>/dev/null | head -1)}
+# VEILMARK_SETUP installs from another installer; else the installer of this
+# checkout, built with the three files in it (not the test tree).
+setup=${VEILMARK_SETUP:-}
 if [ -z "$setup" ]; then
-  bash scripts/build.sh x86_64
-  setup=$(ls -t "$root"/build/x86_64/veilmark-setup-*.exe | head -1)
+  bash scripts/build.sh x86_64:installer
+  setup=$(sed -n 's/^veilmark_setup:INTERNAL=//p' build/x86_64/CMakeCache.txt)
 fi
+[ -f "$setup" ] || { echo "run.sh: no installer at '$setup'" >&2; exit 1; }
 export WINEPREFIX=$root/build/wineprefix
 . scripts/wine-env.sh
 . scripts/privoxy-env.sh
