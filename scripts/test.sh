@@ -12,21 +12,31 @@ bash scripts/build.sh || { echo "build failed"; exit 1; }
 mkdir -p build/artifacts
 
 passed=0 failed=0 second_try=()
+# CTest's JUnit report holds every test once, with its final result: prints
+# the number passed, the number failed (a test not run counts as failed, as
+# in CTest's own summary), then the failed tests' names.
+junit_counts() {
+  python3 -c '
+import sys, xml.etree.ElementTree as ET
+cases = list(ET.parse(sys.argv[1]).getroot().iter("testcase"))
+failed = [c.get("name") for c in cases if c.get("status") != "run"]
+print(len(cases) - len(failed), len(failed), *failed)' "$1"
+}
 run_suite() {  # name, ctest args...
-  local name=$1 log=build/artifacts/ctest-$1.log
+  local name=$1 log=build/artifacts/ctest-$1.log junit=$root/build/artifacts/ctest-$1.xml
   shift
-  ctest "$@" --output-on-failure >"$log" 2>&1
+  rm -f "$junit"
+  ctest "$@" --output-on-failure --output-junit "$junit" >"$log" 2>&1
   local rc=$?
   cat "$log"
-  local line p t
-  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)
-  if [ -n "$line" ]; then
-    t=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
-    p=$(sed -E 's/.*tests passed, ([0-9]+) tests? failed.*/\1/' <<<"$line")
-    passed=$((passed + t - p)) failed=$((failed + p))
+  local counts=()
+  [ ! -s "$junit" ] || read -ra counts < <(junit_counts "$junit")
+  if ((${#counts[@]} >= 2)); then
+    passed=$((passed + counts[0])) failed=$((failed + counts[1]))
+    # A test whose first run failed and which did not fail in the end.
     local test
     for test in $(grep -oE 'Test +#[0-9]+: [^ ]+ \.+\*\*\*' "$log" | awk '{print $3}' | sort -u); do
-      grep -qE "^[[:space:]]*[0-9]+ - $test \(" "$log" || second_try+=("$test")
+      [[ " ${counts[*]:2} " == *" $test "* ]] || second_try+=("$test")
     done
   elif [ $rc -ne 0 ]; then
     failed=$((failed + 1))
