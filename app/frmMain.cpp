@@ -24,16 +24,16 @@ enum MouseButton : LONG { kLeft = 1, kRight = 2 };
 
 const runtime::MenuEntry kMenus[] = {
     {mnuMain(0), L"Context", 0, false},
-    {mnuContext(0), L"Включить TOR в Privoxy", 1, true},
-    {mnuContext(1), L"-", 1, false},
-    {mnuContext(10), L"Настройки...", 1, false},
-    {mnuContext(11), L"Запускать с Windows", 1, false},
-    {mnuContext(20), L"-", 1, false},
-    {mnuContext(21), L"Справка", 1, false},
-    {mnuHelp(0), L"&Содержание...", 2, false},
-    {mnuHelp(1), L"-", 2, false},
-    {mnuHelp(2), L"О программе...", 2, false},
-    {mnuContext(22), L"Выход", 1, false},
+    {mnuContext(ForwardingItem), L"Включить TOR в Privoxy", 1, true},
+    {mnuContext(FirstSeparator), L"-", 1, false},
+    {mnuContext(SettingsItem), L"Настройки...", 1, false},
+    {mnuContext(AutoRunItem), L"Запускать с Windows", 1, false},
+    {mnuContext(SecondSeparator), L"-", 1, false},
+    {mnuContext(HelpSubmenu), L"Справка", 1, false},
+    {mnuHelp(ContentsItem), L"&Содержание...", 2, false},
+    {mnuHelp(HelpSeparator), L"-", 2, false},
+    {mnuHelp(AboutItem), L"О программе...", 2, false},
+    {mnuContext(ExitItem), L"Выход", 1, false},
 };
 
 // stMain as the form stores it: only its extent (its 38-pixel face in
@@ -113,7 +113,7 @@ void FrmMain::stMain_MouseUp(LONG button) {
       break;
     }
     case kLeft:
-      mnuContext_Click(0);
+      mnuContext_Click(ForwardingItem);
       break;
   }
 }
@@ -127,12 +127,12 @@ void FrmMain::Click(UINT item) {
 
 void FrmMain::mnuContext_Click(int index) {
   switch (index) {
-    case 0:
-      SetForwarding(!menus_->checked(mnuContext(0)));
+    case ForwardingItem:
+      SetForwarding(!menus_->checked(mnuContext(ForwardingItem)));
       if (!isLoaded()) return;
       ShowForwardingState();
       break;
-    case 10: {
+    case SettingsItem: {
       FrmSettings settings;
       settings.showModal();
       if (!isLoaded()) return;
@@ -140,10 +140,10 @@ void FrmMain::mnuContext_Click(int index) {
       ShowForwardingState();
       break;
     }
-    case 11:
+    case AutoRunItem:
       ToggleAutoRun();
       break;
-    case 22:
+    case ExitItem:
       ox::check(oxUnloadForm(hwnd()));
       break;
   }
@@ -151,14 +151,14 @@ void FrmMain::mnuContext_Click(int index) {
 
 void FrmMain::mnuHelp_Click(int index) {
   switch (index) {
-    case 0: {
+    case ContentsItem: {
       const std::wstring path = ox::buildFileName(runtime::application().path(), L"ReadMe.TXT");
       const auto result = reinterpret_cast<INT_PTR>(
           ShellExecuteA(hwnd(), "open", toAnsi(path).c_str(), "", "", SW_SHOWDEFAULT));
       if (result <= 32) runtime::messageBox(L"Не удаётся открыть файл ReadMe.TXT", MB_ICONERROR);
       break;
     }
-    case 2: {
+    case AboutItem: {
       ox::Bstr text;
       ox::check(oxLoadResTextA(L"DESCRIPTION", L"TEXT_DATABLOCK", text.put()));
       LONG ignored = 0;
@@ -173,7 +173,7 @@ void FrmMain::mnuHelp_Click(int index) {
 }
 
 void FrmMain::UpdateMenuChecks() {
-  menus_->setChecked(mnuContext(0), IsForwardingOn());
+  menus_->setChecked(mnuContext(ForwardingItem), IsForwardingOn());
   ReadAutoRunMark();
 }
 
@@ -181,19 +181,19 @@ void FrmMain::UpdateMenuChecks() {
 void FrmMain::ShowForwardingState() {
   const bool on = IsForwardingOn();
   if (!isLoaded()) return;
-  menus_->setChecked(mnuContext(0), on);
+  menus_->setChecked(mnuContext(ForwardingItem), on);
   stMain_->putObject(kIcon, GetStateIcon());
 }
 
 void FrmMain::ReadAutoRunMark() {
   VARIANT_BOOL enabled = VARIANT_FALSE;
   ox::check(AutoRun().IsEnabled(ApplicationGuid, &enabled));
-  menus_->setChecked(mnuContext(11), ox::isTrue(enabled));
+  menus_->setChecked(mnuContext(AutoRunItem), ox::isTrue(enabled));
 }
 
 void FrmMain::ToggleAutoRun() {
   LONG ignored = 0;
-  if (menus_->checked(mnuContext(11)))
+  if (menus_->checked(mnuContext(AutoRunItem)))
     AutoRun().Disable(ApplicationGuid, &ignored);
   else
     AutoRun().Enable(ApplicationGuid, 0, &ignored);
@@ -201,7 +201,7 @@ void FrmMain::ToggleAutoRun() {
   ReadAutoRunMark();
 }
 
-IPictureDisp* FrmMain::GetStateIcon() const { return TrayIcons_[menus_->checked(mnuContext(0)) ? 0 : 1].get(); }
+IPictureDisp* FrmMain::GetStateIcon() const { return TrayIcons_[menus_->checked(mnuContext(ForwardingItem)) ? 0 : 1].get(); }
 
 FrmMain& frmMain() {
   static FrmMain form;

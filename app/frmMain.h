@@ -15,6 +15,18 @@ constexpr UINT mnuMain(int index) { return 1000 + index; }
 constexpr UINT mnuContext(int index) { return 2000 + index; }
 constexpr UINT mnuHelp(int index) { return 3000 + index; }
 
+// The fixed, sparse indices that the click handlers dispatch on.
+enum ContextItem : int {
+  ForwardingItem = 0,
+  FirstSeparator = 1,
+  SettingsItem = 10,
+  AutoRunItem = 11,
+  SecondSeparator = 20,
+  HelpSubmenu = 21,
+  ExitItem = 22,
+};
+enum HelpItem : int { ContentsItem = 0, HelpSeparator = 1, AboutItem = 2 };
+
 class FrmMain final : public runtime::Form {
  public:
   FrmMain();
