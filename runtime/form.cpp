@@ -119,6 +119,10 @@ void Form::detach() {
   auto& forms = loadedForms();
   forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
   window_ = nullptr;
+  // The last form went in a message sent from another thread (the shell's
+  // click on a tray icon), which GetMessage handles without returning: a
+  // posted wake-up lets the main loop see that nothing is loaded any more.
+  if (forms.empty()) PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
 }
 
 LRESULT CALLBACK Form::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

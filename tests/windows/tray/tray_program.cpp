@@ -144,7 +144,7 @@ void TrayProgram::mouse(UINT message) {
   SendMessageTimeoutW(control(), kTrayCallback, 0, message, SMTO_NORMAL, 60000, &ignored);
 }
 
-void TrayProgram::postMouse(UINT message) { PostMessageW(control(), kTrayCallback, 0, message); }
+void TrayProgram::postMouse(UINT message) { SendNotifyMessageW(control(), kTrayCallback, 0, message); }
 
 HWND TrayProgram::menu() {
   for (HWND window : program_.windows())

@@ -54,7 +54,8 @@ class TrayProgram {
   bool waitForTray(const std::vector<IconLook>& icons);
   // A mouse message on the icon, handled before this returns.
   void mouse(UINT message);
-  // A mouse message on the icon that returns at once (the right release).
+  // A mouse message on the icon that returns at once, sent as the shell sends
+  // it (the right release): handled inside the program's wait for messages.
   void postMouse(UINT message);
   // The program's popup menu while it is open, else nullptr.
   HWND menu();
