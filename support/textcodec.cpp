@@ -7,9 +7,14 @@ namespace {
 
 constexpr char16_t kEscapeBase = 0xDC00;
 
-bool isEscape(char16_t c) { return c >= kEscapeBase + 0x80 && c <= kEscapeBase + 0xFF; }
 bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+// An escape is a lone low surrogate: after a high surrogate the same unit is
+// the second half of a character beyond U+FFFF (U+1F4A1 ends in U+DCA1).
+bool isEscapeAt(std::u16string_view text, size_t i) {
+  const char16_t c = text[i];
+  return c >= kEscapeBase + 0x80 && c <= kEscapeBase + 0xFF && (i == 0 || !isHighSurrogate(text[i - 1]));
+}
 
 // The well-formed UTF-8 sequences: lead byte range, then the allowed range of
 // the second byte; later bytes are always 80..BF.
@@ -110,12 +115,12 @@ std::optional<std::string> encodeBytewise(std::u16string_view text, const AnsiEn
     if (c < 0x80) {
       out.push_back(static_cast<char>(c));
       ++i;
-    } else if (isEscape(c)) {
+    } else if (isEscapeAt(text, i)) {
       out.push_back(static_cast<char>(c - kEscapeBase));
       ++i;
     } else {
       size_t end = i;
-      while (end < text.size() && text[end] >= 0x80 && !isEscape(text[end])) ++end;
+      while (end < text.size() && text[end] >= 0x80 && !isEscapeAt(text, end)) ++end;
       std::string converted;
       if (!ansi || !ansi(text.substr(i, end - i), converted)) return std::nullopt;
       out += converted;
@@ -151,8 +156,8 @@ std::u16string decode(std::string_view bytes) {
 }
 
 std::optional<std::string> encode(std::u16string_view text, const AnsiEncoder& ansi) {
-  for (char16_t c : text) {
-    if (isEscape(c)) return encodeBytewise(text, ansi);
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (isEscapeAt(text, i)) return encodeBytewise(text, ansi);
   }
   return encodeUtf8(text);
 }

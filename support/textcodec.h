@@ -3,9 +3,11 @@
 // Strictly valid UTF-8 (no overlong forms, no surrogates, nothing above
 // U+10FFFF; a BOM stays in the text as U+FEFF) decodes to its characters. Any
 // other byte string keeps ASCII bytes as characters and carries each byte b
-// >= 0x80 as the escape U+DC00 + b. Encoding reverses whichever way was taken,
-// so decode followed by encode gives back every byte. Plain C++: the ANSI code
-// page is reached through the function the caller passes in.
+// >= 0x80 as the escape U+DC00 + b, a lone low surrogate (after a high
+// surrogate the same unit is half of a real character). Encoding reverses
+// whichever way was taken, so decode followed by encode gives back every
+// byte. Plain C++: the ANSI code page is reached through the function the
+// caller passes in.
 #pragma once
 
 #include <functional>

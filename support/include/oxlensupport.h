@@ -91,10 +91,10 @@ __CRT_UUID_DECL(IOxSettingsStore, 0x5b0e2d61, 0x3c4a, 0x4f8e, 0x9a, 0x11, 0x60, 
 
 // Whole-file text I/O that gives back every byte it read. Valid UTF-8 (with
 // or without BOM) is decoded; any other file keeps ASCII as characters and
-// carries every other byte b as the character U+DC00 + b. Writing reverses
-// this; text without such escapes is written as UTF-8, text with them writes
-// other non-ASCII characters in the ANSI code page. WriteAll replaces the file
-// atomically and always moves its modification time forward.
+// carries every other byte b as U+DC00 + b, a lone low surrogate. Writing
+// reverses this; text without such escapes is written as UTF-8, text with them
+// writes other non-ASCII characters in the ANSI code page. WriteAll replaces
+// the file atomically and always moves its modification time forward.
 struct IOxTextFile : IUnknown {
   // failIfMissing False: a missing file reads as empty text.
   virtual HRESULT STDMETHODCALLTYPE ReadAll(LPCWSTR path, VARIANT_BOOL failIfMissing, BSTR* text) = 0;

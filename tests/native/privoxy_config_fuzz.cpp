@@ -1,24 +1,33 @@
-// libFuzzer target over the switch and the state test: every input must keep
-// the switch's properties. Bytes below 0x80 are characters; the others pick
-// the fragments the rules react to, so that short inputs reach every rule.
+// libFuzzer target over the switch and the state test: every file must keep
+// the switch's properties. Bytes below 0x80 stand for themselves; the others
+// pick the fragments the rules and the codec react to, so that short inputs
+// reach every rule and every class of character.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
+#include "tests/native/encoding_samples.h"
 #include "tests/native/privoxy_config_invariants.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace privoxy_config;
-  static const std::u16string_view fragments[] = {
-      ForwardKeyword, BlockRule, BlockComment, BlockedPrefix, OffPrefix, ForwardLine, LineBreak,
-      u"FORWARD-SOCKS4A", u"\xDC80", u"\xFEFF", u"\u212A", u"я"};
-  std::u16string text;
+  using encoding_samples::utf8;
+  static const std::vector<std::string> fragments = [] {
+    std::vector<std::string> all = {utf8(ForwardKeyword), utf8(BlockRule), utf8(BlockComment), utf8(BlockedPrefix),
+                                    utf8(OffPrefix), utf8(ForwardLine), "\r\n", "FORWARD-SOCKS4A", "\x80",
+                                    "\xEF\xBB\xBF", "\xE2\x84\xAA", "\xD1\x8F"};
+    all.insert(all.end(), std::begin(encoding_samples::FourByteCharacters),
+               std::end(encoding_samples::FourByteCharacters));
+    return all;
+  }();
+  std::string bytes;
   for (size_t i = 0; i < size; ++i)
-    if (data[i] < 0x80) text += static_cast<char16_t>(data[i]);
-    else text += fragments[data[i] % std::size(fragments)];
+    if (data[i] < 0x80) bytes += static_cast<char>(data[i]);
+    else bytes += fragments[data[i] % fragments.size()];
 
-  const std::string broken = privoxy_config_invariants::violation(text);
+  const std::string broken = privoxy_config_invariants::fileViolation(bytes, encoding_samples::cp1251);
   if (!broken.empty()) {
     std::fprintf(stderr, "%s\n", broken.c_str());
     std::abort();

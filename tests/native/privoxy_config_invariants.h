@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/privoxy_config.h"
+#include "support/textcodec.h"
 
 namespace privoxy_config_invariants {
 
@@ -46,6 +47,23 @@ inline std::string violation(std::u16string_view text) {
     }
   }
   return {};
+}
+
+// The same for the file's bytes, read and written as TextFile does with the
+// ANSI code page `ansi`: the backup holds the very bytes, and each switched
+// file can be written, reads back in its state and survives a second switch.
+inline std::string fileViolation(const std::string& bytes, const textcodec::AnsiEncoder& ansi) {
+  using namespace privoxy_config;
+  const std::u16string text = textcodec::decode(bytes);
+  if (textcodec::encode(text, ansi) != bytes) return "the backup differs from the file";
+  for (bool enable : {true, false}) {
+    const std::optional<std::string> written = textcodec::encode(rewriteForwarding(text, enable), ansi);
+    if (!written) return "the switched file cannot be written";
+    const std::u16string reread = textcodec::decode(*written);
+    if (isForwardingOn(reread) != enable) return "the file reads back in the other state";
+    if (textcodec::encode(rewriteForwarding(reread, enable), ansi) != written) return "a second switch changed the bytes";
+  }
+  return violation(text);
 }
 
 }  // namespace privoxy_config_invariants

@@ -4,10 +4,13 @@
 
 #include <random>
 #include <string>
+#include <vector>
 
+#include "tests/native/encoding_samples.h"
 #include "tests/native/privoxy_config_invariants.h"
 
 using namespace privoxy_config;
+using encoding_samples::utf8;
 
 namespace {
 
@@ -121,31 +124,37 @@ TEST(ForwardingSwitch, BlockLinesAreExact) {
   EXPECT_EQ((OffPrefix + ForwardLine).size(), 60u);
 }
 
-// Files built from the fragments users and earlier switches leave behind.
-std::u16string generatedFile(std::mt19937& random) {
-  static const std::u16string fragments[] = {
-      u"", u"listen-address  127.0.0.1:8118", u"forward-socks4a / 127.0.0.1:9050 .", u"FORWARD-SOCKS4A / a:1 .",
-      u" forward-socks4a / b:2 .", u"forward-socks5 / c:3 .", std::u16string(BlockRule), BlockRule + u" ",
-      std::u16string(BlockComment), BlockedPrefix + u"forward-socks4a / d:4 .", OffPrefix + ForwardLine,
-      std::u16string(ForwardLine), u"# комментарий", u"a\nforward-socks4a", u"forward-socks4a\rx", u"\xDCC0\xDCFF",
-      u"\xFEFF" u"confdir /etc/privoxy"};
-  std::uniform_int_distribution<size_t> count(0, 12), pick(0, std::size(fragments) - 1);
-  std::u16string text;
+// Files built from the fragments users and earlier switches leave behind:
+// UTF-8, bytes that are no UTF-8, and characters beyond U+FFFF.
+std::string generatedFile(std::mt19937& random) {
+  static const std::vector<std::string> fragments = [] {
+    std::vector<std::string> all = {
+        "", "listen-address  127.0.0.1:8118", "forward-socks4a / 127.0.0.1:9050 .", "FORWARD-SOCKS4A / a:1 .",
+        " forward-socks4a / b:2 .", "forward-socks5 / c:3 .", utf8(BlockRule), utf8(BlockRule) + " ",
+        utf8(BlockComment), utf8(BlockedPrefix) + "forward-socks4a / d:4 .", utf8(OffPrefix + ForwardLine),
+        utf8(ForwardLine), "# комментарий", "a\nforward-socks4a", "forward-socks4a\rx", "\xC0\xFF",
+        "\xEF\xBB\xBF" "confdir /etc/privoxy"};
+    all.insert(all.end(), std::begin(encoding_samples::FourByteCharacters),
+               std::end(encoding_samples::FourByteCharacters));
+    return all;
+  }();
+  std::uniform_int_distribution<size_t> count(0, 12), pick(0, fragments.size() - 1);
+  std::string bytes;
   const size_t n = count(random);
   for (size_t i = 0; i < n; ++i) {
-    if (i) text += u"\r\n";
-    text += fragments[pick(random)];
+    if (i) bytes += "\r\n";
+    bytes += fragments[pick(random)];
   }
-  if (random() % 2) text += u"\r\n";
-  return text;
+  if (random() % 2) bytes += "\r\n";
+  return bytes;
 }
 
 TEST(ForwardingSwitch, KeepsItsPropertiesOnGeneratedFiles) {
   std::mt19937 random(20261207);
   for (int i = 0; i < 5000; ++i) {
-    const std::u16string text = generatedFile(random);
-    const std::string broken = privoxy_config_invariants::violation(text);
-    ASSERT_EQ(broken, "") << "file: " << show(text);
+    const std::string bytes = generatedFile(random);
+    const std::string broken = privoxy_config_invariants::fileViolation(bytes, encoding_samples::cp1251);
+    ASSERT_EQ(broken, "") << "file: " << show(textcodec::decode(bytes));
   }
 }
 
