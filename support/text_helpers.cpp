@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "errors.h"
+#include "oxlensupport.hpp"
 
 namespace oxs {
 
@@ -13,7 +14,7 @@ std::wstring bstrText(BSTR text) { return text ? std::wstring(text, SysStringLen
 void putBstr(BSTR* result, std::wstring_view text) {
   requirePointer(result);
   *result = nullptr;
-  BSTR copy = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+  BSTR copy = ox::allocateBstr(text);
   if (!copy) fail(E_OUTOFMEMORY, L"");
   *result = copy;
 }

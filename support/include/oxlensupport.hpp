@@ -16,6 +16,18 @@ struct Error {
   std::wstring description;
 };
 
+// The system's text for a status, without its final line break.
+inline std::wstring systemText(HRESULT status) {
+  LPWSTR buffer = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      static_cast<DWORD>(status), 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+  std::wstring text(buffer ? buffer : L"", length);
+  LocalFree(buffer);
+  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n')) text.pop_back();
+  return text;
+}
+
 // Description left by the failing call (its COM error object), else the
 // system's text for the status.
 inline std::wstring describeStatus(HRESULT status) {
@@ -27,26 +39,28 @@ inline std::wstring describeStatus(HRESULT status) {
     SysFreeString(text);
     info->Release();
   }
-  if (!description.empty()) return description;
-  LPWSTR buffer = nullptr;
-  const DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-      static_cast<DWORD>(status), 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
-  description.assign(buffer ? buffer : L"", length);
-  LocalFree(buffer);
-  while (!description.empty() && (description.back() == L'\r' || description.back() == L'\n')) description.pop_back();
-  return description;
+  return description.empty() ? systemText(status) : description;
 }
 
 inline void check(HRESULT status) {
   if (FAILED(status)) throw Error{static_cast<long>(status), describeStatus(status)};
 }
 
+// A new BSTR holding `text`; null when there is no memory for it, or when it
+// is longer than a BSTR, which counts its bytes in 32 bits, can be.
+inline BSTR allocateBstr(std::wstring_view text) {
+  if (text.size() >= (size_t{1} << 31)) return nullptr;
+  return SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+}
+
 // Owns one BSTR.
 class Bstr {
  public:
   Bstr() = default;
-  explicit Bstr(std::wstring_view text) : value_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
+  // A null BSTR reads as "": a text lost here would be written as an empty file.
+  explicit Bstr(std::wstring_view text) : value_(allocateBstr(text)) {
+    if (!value_) throw Error{E_OUTOFMEMORY, systemText(E_OUTOFMEMORY)};
+  }
   Bstr(const Bstr&) = delete;
   Bstr& operator=(const Bstr&) = delete;
   ~Bstr() { SysFreeString(value_); }

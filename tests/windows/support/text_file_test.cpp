@@ -102,6 +102,21 @@ TEST_F(TextFileTest, FailedWritesLeaveTheOldFileAndNoTemporaryFile) {
   EXPECT_EQ(readBytes(folder_.path(L"fresh.txt")), "new");
 }
 
+// A text no BSTR can hold must fail: a null BSTR would be written as an empty file.
+TEST(Bstr, TooLongTextIsAnErrorNotAnEmptyText) {
+  const wchar_t start[] = L"abc";
+  std::vector<size_t> lengths = {size_t{1} << 31};
+  if (sizeof(size_t) > sizeof(UINT)) lengths.push_back(size_t{UINT_MAX} + 4);  // cut to 3 by a UINT
+  for (size_t length : lengths) {
+    try {
+      const ox::Bstr text(std::wstring_view(start, length));
+      ADD_FAILURE() << length << " characters became " << SysStringLen(text.get());
+    } catch (const ox::Error& error) {
+      EXPECT_EQ(error.number, E_OUTOFMEMORY) << length;
+    }
+  }
+}
+
 TEST_F(TextFileTest, EveryWriteMovesTheModificationSecondOn) {
   const std::wstring path = folder_.path(L"config.txt");
   auto seconds = [&] {
