@@ -4,6 +4,7 @@
 #include "com_object.h"
 #include "handles.h"
 #include "module_paths.h"
+#include "registry_value.h"
 #include "text_helpers.h"
 
 using namespace oxs;
@@ -40,13 +41,10 @@ class AutoRun : public ComObject<IOxAutoRun> {
       requirePointer(result);
       requireKey(key);
       UniqueKey run = openRunKey(KEY_QUERY_VALUE);
-      wchar_t command[32768 + 8];
-      DWORD size = sizeof command - sizeof(wchar_t);
-      DWORD type = 0;
-      const LSTATUS error = RegQueryValueExW(run.get(), key, nullptr, &type, reinterpret_cast<BYTE*>(command), &size);
-      command[size / sizeof(wchar_t)] = L'\0';
-      const bool ours = error == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ) &&
-                        samePath(programOf(command), modulePath(nullptr));
+      const std::optional<RegistryValue> command =
+          readRegistryValue(run.get(), key, std::wstring(L"HKCU\\") + kRunKey);
+      const bool ours = command && (command->type == REG_SZ || command->type == REG_EXPAND_SZ) &&
+                        samePath(programOf(command->data), modulePath(nullptr));
       *result = ours ? VARIANT_TRUE : VARIANT_FALSE;
     });
   }

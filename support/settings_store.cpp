@@ -6,6 +6,7 @@
 #include "app_window.h"
 #include "com_object.h"
 #include "handles.h"
+#include "registry_value.h"
 #include "text_helpers.h"
 
 using namespace oxs;
@@ -43,32 +44,21 @@ void putText(VARIANT* result, const std::wstring& text) {
 // Reads the value as text; false when the key or value does not exist.
 bool readValue(const std::wstring& path, LPCWSTR key, VARIANT* result) {
   HKEY opened = nullptr;
-  LSTATUS error = RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &opened);
+  const LSTATUS error = RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &opened);
   if (error == ERROR_FILE_NOT_FOUND) return false;
   if (error != ERROR_SUCCESS) failWin32(error, L"HKCU\\" + path);
   UniqueKey owner(opened);
-  std::wstring data;
-  DWORD type = 0;
-  for (;;) {
-    DWORD size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
-    error = RegQueryValueExW(opened, key, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
-    if (error == ERROR_FILE_NOT_FOUND) return false;
-    if (error == ERROR_SUCCESS && size <= data.size() * sizeof(wchar_t)) {
-      data.resize(size / sizeof(wchar_t));
-      break;
-    }
-    if (error != ERROR_SUCCESS && error != ERROR_MORE_DATA) failWin32(error, L"HKCU\\" + path + L"\\" + orEmpty(key));
-    data.resize(size / sizeof(wchar_t) + 1);
-  }
-  if (type == REG_DWORD && data.size() >= 2) {
+  const std::optional<RegistryValue> value = readRegistryValue(opened, key, L"HKCU\\" + path);
+  if (!value) return false;
+  if (value->type == REG_DWORD && value->data.size() >= 2) {
     result->vt = VT_I4;
-    result->lVal = static_cast<LONG>(data[0] | (static_cast<DWORD>(data[1]) << 16));
+    result->lVal = static_cast<LONG>(value->data[0] | (static_cast<DWORD>(value->data[1]) << 16));
     return true;
   }
-  if (type != REG_SZ && type != REG_EXPAND_SZ) failWin32(ERROR_UNSUPPORTED_TYPE, L"HKCU\\" + path + L"\\" + orEmpty(key));
-  // The terminator the value was stored with is not part of the text.
-  if (!data.empty() && data.back() == L'\0') data.pop_back();
-  putText(result, data);
+  if (value->type != REG_SZ && value->type != REG_EXPAND_SZ) {
+    failWin32(ERROR_UNSUPPORTED_TYPE, L"HKCU\\" + path + L"\\" + orEmpty(key));
+  }
+  putText(result, value->data);
   return true;
 }
 

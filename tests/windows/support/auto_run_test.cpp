@@ -44,4 +44,29 @@ TEST(AutoRun, EnableAndDisableRoundTrip) {
   EXPECT_EQ(autoRun->Enable(key.c_str(), 1, &result), E_INVALIDARG);
 }
 
+TEST(AutoRun, ReadsARunValueOfAnySizeAndType) {
+  const std::wstring key = L"{AutoRun-Size-" + std::to_wstring(GetCurrentProcessId()) + L"}";
+  wchar_t program[MAX_PATH];
+  GetModuleFileNameW(nullptr, program, MAX_PATH);
+  const struct {
+    const char* name;
+    DWORD type;
+    std::wstring data;
+    bool ours;
+  } cases[] = {
+      {"ours with 70,000 characters of arguments", REG_SZ,
+       L"\"" + std::wstring(program) + L"\"" + std::wstring(70000, L' '), true},
+      {"a foreign program of 70,000 characters", REG_SZ, L"C:\\" + std::wstring(70000, L'x'), false},
+      {"ours padded with NULs", REG_EXPAND_SZ, program + std::wstring(5, L'\0'), true},
+      {"three bytes of binary data", REG_BINARY, L"ab", false},
+  };
+  auto autoRun = ox::create(oxCreateAutoRun);
+  for (const auto& c : cases) {
+    const DWORD bytes = c.type == REG_BINARY ? 3 : static_cast<DWORD>(c.data.size() * sizeof(wchar_t));
+    RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, key.c_str(), c.type, c.data.data(), bytes);
+    EXPECT_EQ(isEnabled(autoRun.get(), key), c.ours) << c.name;
+  }
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, key.c_str());
+}
+
 }  // namespace

@@ -54,6 +54,19 @@ TEST_F(SettingsStoreTest, ValuesRoundTripExactly) {
   }
 }
 
+// Some tools store their whole buffer: the text ends at its first NUL.
+TEST_F(SettingsStoreTest, StoredTextEndsAtItsFirstNul) {
+  const std::wstring path = L"C:\\Privoxy\\config.txt";
+  const std::wstring cases[] = {path + std::wstring(40, L'\0'), path + L'\0' + L"rest of a buffer", path};
+  save(L"", L"Privoxy config file", L"");
+  for (const std::wstring& stored : cases) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, (L"Software\\Oxlen\\" + app_.title()).c_str(), L"Privoxy config file", REG_SZ,
+                    stored.data(), static_cast<DWORD>(stored.size() * sizeof(wchar_t)));
+    LONG status = -1;
+    EXPECT_EQ(read(L"", L"Privoxy config file", status), path) << stored.size() << " characters stored";
+  }
+}
+
 TEST_F(SettingsStoreTest, MissingValueGivesTheDefault) {
   LONG status = 0;
   EXPECT_EQ(read(L"", L"never stored", status), L"");
