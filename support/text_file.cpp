@@ -37,6 +37,10 @@ class TextFile : public ComObject<IOxTextFile> {
       if (!path || !*path) fail(E_INVALIDARG, L"Не задано имя файла");
       const std::optional<std::string> bytes = readWholeFile(path);
       if (!bytes && failIfMissing != VARIANT_FALSE) failWin32(ERROR_FILE_NOT_FOUND, path);
+      // Privoxy reads bytes, not UTF-16: a switch must not add 8-bit lines to such a file.
+      if (bytes && textcodec::isUtf16(*bytes)) {
+        fail(HRESULT_FROM_WIN32(ERROR_UNSUPPORTED_TYPE), L"Файл в кодировке UTF-16: " + std::wstring(path));
+      }
       const std::u16string decoded = textcodec::decode(bytes ? *bytes : std::string());
       putBstr(text, std::wstring_view(reinterpret_cast<const wchar_t*>(decoded.data()), decoded.size()));
     });

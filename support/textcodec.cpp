@@ -140,6 +140,14 @@ bool isValidUtf8(std::string_view bytes) {
   return true;
 }
 
+bool isUtf16(std::string_view bytes) {
+  using namespace std::string_view_literals;
+  const std::string_view start = bytes.substr(0, 2);
+  if (start == "\xFF\xFE"sv || start == "\xFE\xFF"sv) return true;
+  if (bytes.find("\r\n"sv) != std::string_view::npos) return false;
+  return bytes.find("\r\0\n\0"sv) != std::string_view::npos || bytes.find("\0\r\0\n"sv) != std::string_view::npos;
+}
+
 std::u16string decode(std::string_view bytes) {
   std::u16string text;
   text.reserve(bytes.size());

@@ -23,6 +23,11 @@ using AnsiEncoder = std::function<bool(std::u16string_view text, std::string& by
 
 bool isValidUtf8(std::string_view bytes);
 
+// A file in UTF-16, which decode would carry as bytes, not as its text: a
+// byte-order mark (FF FE, FE FF), or line breaks only in UTF-16's form
+// ("\r\0\n\0", "\0\r\0\n").
+bool isUtf16(std::string_view bytes);
+
 std::u16string decode(std::string_view bytes);
 
 // Text holding escapes is written byte-wise: escapes as their bytes, ASCII as

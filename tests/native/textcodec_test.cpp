@@ -119,6 +119,23 @@ TEST(TextCodec, ValidatesUtf8Strictly) {
   for (const auto& c : cases) EXPECT_EQ(textcodec::isValidUtf8(c.data), c.valid) << hex(c.data);
 }
 
+TEST(TextCodec, TellsUtf16ByItsMarkOrItsLineBreaks) {
+  const struct {
+    std::string data;
+    bool utf16;
+  } cases[] = {
+      {"\xFF\xFE#\0", true},
+      {"\xFE\xFF\0#", true},
+      {std::string("#\0\r\0\n\0", 6), true},
+      {std::string("\0#\0\r\0\n", 6), true},
+      {std::string("#\0\r\0\n\0 stray NULs\r\n", 19), false},
+      {std::string("x\0y\0", 4), false},
+      {"\xEF\xBB\xBF# \xD0\x9F\r\n", false},
+      {"", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(textcodec::isUtf16(c.data), c.utf16) << hex(c.data);
+}
+
 TEST(TextCodec, DecodesBothWays) {
   EXPECT_EQ(decode("\xEF\xBB\xBFП"), u"\uFEFFП");
   EXPECT_EQ(decode(bytes({0x41, 0xCF, 0x41})), u"A\xDCCF" u"A");

@@ -69,6 +69,9 @@ TEST(SwitchFailures, ReportEachFailingStepAndKeepTheFiles) {
        {kBackupFailed}, true, "older backup", 2},
       {"read-only configuration: backup holds the text before",
        [](const Folder& f) { writeBytes(f.config(), kUserText, true); }, {kSaveFailed}, true, kUserText, 2},
+      {"UTF-16 file: refused, not even a backup written",
+       [](const Folder& f) { writeBytes(f.config(), std::string("\xFF\xFEl\0i\0s\0t\0e\0n\0\r\0\n\0", 18)); },
+       {kReadFailed, kReadFailed}, true, "-", 0},
       {"writable files: no message", [](const Folder& f) { writeBytes(f.config(), kUserText); }, {}, false,
        kUserText, 0},
   };

@@ -80,6 +80,17 @@ TEST_F(TextFileTest, MissingFile) {
   }
 }
 
+TEST_F(TextFileTest, Utf16IsRefusedByName) {
+  const std::wstring path = folder_.path(L"config.txt");
+  writeBytes(path, std::string("\xFF\xFE#\0\r\0\n\0", 8));
+  try {
+    read(path);
+    ADD_FAILURE() << "a UTF-16 file must not be read";
+  } catch (const ox::Error& error) {
+    EXPECT_EQ(error.description, L"Файл в кодировке UTF-16: " + path) << narrow(error.description);
+  }
+}
+
 TEST_F(TextFileTest, FailedWritesLeaveTheOldFileAndNoTemporaryFile) {
   const std::wstring path = folder_.path(L"config.txt");
   writeBytes(path, "old");
