@@ -25,14 +25,24 @@ std::wstring fullPath(const std::wstring& path) {
   return full;
 }
 
+// The same full path in the form that Windows does not limit to MAX_PATH
+// characters: the temporary name beside a file whose own path just fits
+// would not fit otherwise.
+std::wstring longPathForm(const std::wstring& full) {
+  if (full.rfind(L"\\\\?\\", 0) == 0 || full.rfind(L"\\\\.\\", 0) == 0) return full;
+  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
 // The new content under a unique name beside the target; deleted again unless
 // it has been moved into place.
 class TemporaryFile {
  public:
   explicit TemporaryFile(const std::wstring& folder) {
     static std::atomic<unsigned> counter{0};
+    const std::wstring start = longPathForm(folder) + L"\\~ox" + hexEx4(GetCurrentProcessId());
     for (int attempt = 0; attempt < 100; ++attempt) {
-      path_ = folder + L"\\~ox" + hexEx4(GetCurrentProcessId()) + hexEx4(GetTickCount() + counter++) + L".tmp";
+      path_ = start + hexEx4(GetTickCount() + counter++) + L".tmp";
       // Sharing delete only: the rename into place must work while it is open.
       handle_ = CreateFileW(path_.c_str(), GENERIC_WRITE | DELETE | READ_CONTROL | WRITE_DAC, FILE_SHARE_DELETE,
                             nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -113,7 +123,7 @@ void stampLikeOldFile(const TemporaryFile& file, const WIN32_FILE_ATTRIBUTE_DATA
 void moveIntoPlace(TemporaryFile& file, const std::wstring& target, bool replace) {
   const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
   for (int attempt = 1;; ++attempt) {
-    if (MoveFileExW(file.path().c_str(), target.c_str(), flags)) {
+    if (MoveFileExW(file.path().c_str(), longPathForm(target).c_str(), flags)) {
       file.markMoved();
       return;
     }

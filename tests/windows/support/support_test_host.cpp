@@ -66,6 +66,31 @@ std::vector<std::wstring> ScratchFolder::names() const {
   return found;
 }
 
+namespace {
+
+bool beyondMaxPath(LPCWSTR path) { return wcslen(path) >= MAX_PATH && wcsncmp(path, L"\\\\?\\", 4) != 0; }
+
+HANDLE WINAPI createFileWithinMaxPath(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                      DWORD disposition, DWORD flags, HANDLE model) {
+  if (!beyondMaxPath(path)) return CreateFileW(path, access, share, security, disposition, flags, model);
+  SetLastError(ERROR_PATH_NOT_FOUND);
+  return INVALID_HANDLE_VALUE;
+}
+
+BOOL WINAPI moveFileWithinMaxPath(LPCWSTR from, LPCWSTR to, DWORD flags) {
+  if (!beyondMaxPath(from) && !beyondMaxPath(to)) return MoveFileExW(from, to, flags);
+  SetLastError(ERROR_PATH_NOT_FOUND);
+  return FALSE;
+}
+
+}  // namespace
+
+MaxPathLimit::MaxPathLimit()
+    : create_(GetModuleHandleW(L"oxlensupport0100.dll"), "kernel32.dll", "CreateFileW",
+              reinterpret_cast<void*>(&createFileWithinMaxPath)),
+      move_(GetModuleHandleW(L"oxlensupport0100.dll"), "kernel32.dll", "MoveFileExW",
+            reinterpret_cast<void*>(&moveFileWithinMaxPath)) {}
+
 void writeBytes(const std::wstring& path, const std::string& bytes) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE) << narrow(path);

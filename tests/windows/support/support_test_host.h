@@ -4,6 +4,7 @@
 
 #include <oxlensupport.hpp>
 
+#include "import_patch.h"
 #include "program_driver.h"
 
 #include <string>
@@ -41,6 +42,17 @@ class ScratchFolder {
 
  private:
   std::wstring folder_;
+};
+
+// Windows without long-path support, as most machines run it (Wine has no
+// such limit): while this lives, the library's CreateFileW and MoveFileExW
+// refuse a path of MAX_PATH characters or more that is not in \\?\ form.
+class MaxPathLimit {
+ public:
+  MaxPathLimit();
+
+ private:
+  ImportPatch create_, move_;
 };
 
 void writeBytes(const std::wstring& path, const std::string& bytes);

@@ -128,6 +128,22 @@ TEST(Bstr, TooLongTextIsAnErrorNotAnEmptyText) {
   }
 }
 
+// A temporary name beside a file whose own path fits must not push past MAX_PATH.
+TEST_F(TextFileTest, FilesInAFolderOf240CharactersAreReplaced) {
+  const MaxPathLimit limit;
+  std::wstring folder = folder_.path(L"");
+  folder += std::wstring(240 - folder.size(), L'd');
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  for (const wchar_t* name : {L"\\config.txt", L"\\config.txt.BAK"}) {
+    const std::wstring path = folder + name;
+    writeBytes(path, "old");
+    EXPECT_EQ(write(path, L"new"), S_OK) << narrow(path);
+    EXPECT_EQ(readBytes(path), "new") << narrow(path);
+    DeleteFileW(path.c_str());
+  }
+  EXPECT_TRUE(RemoveDirectoryW(folder.c_str())) << "a temporary file was left behind";
+}
+
 TEST_F(TextFileTest, EveryWriteMovesTheModificationSecondOn) {
   const std::wstring path = folder_.path(L"config.txt");
   auto seconds = [&] {

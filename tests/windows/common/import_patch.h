@@ -1,6 +1,6 @@
 // Replaces one entry of a loaded module's import table for the lifetime of
-// the object: the way this test host sees what Lumicon.dll asks of Windows
-// and of the support library without anything test-only in the DLL.
+// the object: the way a test host sees (or shapes) what a shipped DLL asks of
+// Windows and of the support library without anything test-only in the DLL.
 #pragma once
 
 #include <windows.h>
