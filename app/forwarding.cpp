@@ -5,6 +5,7 @@
 #include "app/privoxy_config.h"
 #include "app/program_objects.h"
 #include "app/reload_request.h"
+#include "support/ansi_code_page.h"
 
 namespace {
 
@@ -53,7 +54,8 @@ void SetForwarding(bool enable) {
     return ShowError(error, L"Не удаётся сохранить резервную копию файла настроек Privoxy.");
   }
   try {
-    WriteText(ConfigFileName, privoxy_config::rewriteForwarding(text, enable));
+    const std::u16string comment = privoxy_config::blockCommentFor(text, textcodec::toAnsiCodePage);
+    WriteText(ConfigFileName, privoxy_config::rewriteForwarding(text, enable, comment));
   } catch (const ox::Error& error) {
     return ShowError(error, L"Не удаётся сохранить файл настроек Privoxy.");
   }

@@ -32,8 +32,8 @@ void forEachUserLine(std::u16string_view text, Visit visit) {
 }
 
 // The six block lines joined by CR LF; the sixth is empty.
-void appendBlock(std::u16string& out, bool enable) {
-  for (std::u16string_view part : {BlockRule, LineBreak, BlockComment, LineBreak, BlockRule, LineBreak, LineBreak,
+void appendBlock(std::u16string& out, bool enable, std::u16string_view comment) {
+  for (std::u16string_view part : {BlockRule, LineBreak, comment, LineBreak, BlockRule, LineBreak, LineBreak,
                                    enable ? std::u16string_view() : OffPrefix, ForwardLine, LineBreak})
     out += part;
 }
@@ -55,10 +55,17 @@ bool isForwardingOn(std::u16string_view text) {
   return on;
 }
 
-std::u16string rewriteForwarding(std::u16string_view text, bool enable) {
+std::u16string blockCommentFor(std::u16string_view text, const textcodec::AnsiEncoder& ansi) {
+  const bool writable = !textcodec::isBytewise(text) || textcodec::encodeBytewise(BlockComment, ansi);
+  if (writable) return std::u16string(BlockComment);
+  // The comment holds no escapes, so encode gives its UTF-8 bytes.
+  return textcodec::decodeBytewise(*textcodec::encode(BlockComment, ansi));
+}
+
+std::u16string rewriteForwarding(std::u16string_view text, bool enable, std::u16string_view comment) {
   // Measured first, so that the result is allocated once.
   std::u16string block;
-  appendBlock(block, enable);
+  appendBlock(block, enable, comment);
   size_t size = block.size();
   forEachUserLine(text, [&](std::u16string_view prefix, std::u16string_view line) {
     size += prefix.size() + line.size() + LineBreak.size();

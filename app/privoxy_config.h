@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "support/textcodec.h"
+
 namespace privoxy_config {
 
 inline constexpr std::u16string_view ForwardKeyword = u"forward-socks4a";
@@ -26,9 +28,15 @@ bool isRuleLine(std::u16string_view line);
 // True when any line of the text is a forward line.
 bool isForwardingOn(std::u16string_view text);
 
+// The block's comment line as a file of this text can hold it when written
+// with `ansi`: a legacy (byte-wise) file whose code page lacks Cyrillic gets
+// the comment's UTF-8 bytes, which Privoxy skips like any comment, while its
+// other lines keep their bytes.
+std::u16string blockCommentFor(std::u16string_view text, const textcodec::AnsiEncoder& ansi);
+
 // The text after a switch to the wanted state: forward lines before the first
 // rule line gain BlockedPrefix, everything from that rule line on is dropped,
-// and a fresh block ends the text.
-std::u16string rewriteForwarding(std::u16string_view text, bool enable);
+// and a fresh block with `comment` as its second line ends the text.
+std::u16string rewriteForwarding(std::u16string_view text, bool enable, std::u16string_view comment = BlockComment);
 
 }  // namespace privoxy_config

@@ -5,28 +5,13 @@
 
 #include "com_object.h"
 #include "file_io.h"
+#include "support/ansi_code_page.h"
 #include "support/textcodec.h"
 #include "text_helpers.h"
 
 using namespace oxs;
 
 namespace {
-
-// Exact conversion to the ANSI code page: a character it lacks is refused,
-// never replaced by a look-alike or a question mark.
-bool toAnsi(std::u16string_view text, std::string& bytes) {
-  const bool utf8 = GetACP() == CP_UTF8;
-  const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
-  const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
-  const int length = static_cast<int>(text.size());
-  BOOL lossy = FALSE;
-  const int size = WideCharToMultiByte(CP_ACP, flags, wide, length, nullptr, 0, nullptr, utf8 ? nullptr : &lossy);
-  if (size <= 0 || lossy) return false;
-  const size_t start = bytes.size();
-  bytes.resize(start + size);
-  WideCharToMultiByte(CP_ACP, flags, wide, length, bytes.data() + start, size, nullptr, nullptr);
-  return true;
-}
 
 class TextFile : public ComObject<IOxTextFile> {
  public:
@@ -51,7 +36,7 @@ class TextFile : public ComObject<IOxTextFile> {
       if (!path || !*path) fail(E_INVALIDARG, L"Не задано имя файла");
       const std::u16string_view characters(reinterpret_cast<const char16_t*>(text ? text : L""),
                                            text ? SysStringLen(text) : 0);
-      const std::optional<std::string> bytes = textcodec::encode(characters, toAnsi);
+      const std::optional<std::string> bytes = textcodec::encode(characters, textcodec::toAnsiCodePage);
       if (!bytes) failWin32(ERROR_NO_UNICODE_TRANSLATION, path);
       const size_t written = writeFileAtomically(path, *bytes, overwrite != VARIANT_FALSE);
       if (result) *result = static_cast<LONG>(std::min<size_t>(written, LONG_MAX));

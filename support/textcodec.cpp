@@ -106,6 +106,54 @@ std::optional<std::string> encodeUtf8(std::u16string_view text) {
   return out;
 }
 
+}  // namespace
+
+bool isValidUtf8(std::string_view bytes) {
+  size_t pos = 0;
+  while (pos < bytes.size()) {
+    if (!nextCodePoint(bytes, pos)) return false;
+  }
+  return true;
+}
+
+bool isUtf16(std::string_view bytes) {
+  using namespace std::string_view_literals;
+  const std::string_view start = bytes.substr(0, 2);
+  if (start == "\xFF\xFE"sv || start == "\xFE\xFF"sv) return true;
+  if (bytes.find("\r\n"sv) != std::string_view::npos) return false;
+  return bytes.find("\r\0\n\0"sv) != std::string_view::npos || bytes.find("\0\r\0\n"sv) != std::string_view::npos;
+}
+
+std::u16string decode(std::string_view bytes) {
+  if (!isValidUtf8(bytes)) return decodeBytewise(bytes);
+  std::u16string text;
+  text.reserve(bytes.size());
+  size_t pos = 0;
+  while (pos < bytes.size()) appendUtf16(*nextCodePoint(bytes, pos), text);
+  return text;
+}
+
+std::u16string decodeBytewise(std::string_view bytes) {
+  std::u16string text;
+  text.reserve(bytes.size());
+  for (char byte : bytes) {
+    const auto b = static_cast<uint8_t>(byte);
+    text.push_back(b < 0x80 ? char16_t(b) : char16_t(kEscapeBase + b));
+  }
+  return text;
+}
+
+bool isBytewise(std::u16string_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (isEscapeAt(text, i)) return true;
+  }
+  return false;
+}
+
+std::optional<std::string> encode(std::u16string_view text, const AnsiEncoder& ansi) {
+  return isBytewise(text) ? encodeBytewise(text, ansi) : encodeUtf8(text);
+}
+
 std::optional<std::string> encodeBytewise(std::u16string_view text, const AnsiEncoder& ansi) {
   std::string out;
   out.reserve(text.size());
@@ -128,46 +176,6 @@ std::optional<std::string> encodeBytewise(std::u16string_view text, const AnsiEn
     }
   }
   return out;
-}
-
-}  // namespace
-
-bool isValidUtf8(std::string_view bytes) {
-  size_t pos = 0;
-  while (pos < bytes.size()) {
-    if (!nextCodePoint(bytes, pos)) return false;
-  }
-  return true;
-}
-
-bool isUtf16(std::string_view bytes) {
-  using namespace std::string_view_literals;
-  const std::string_view start = bytes.substr(0, 2);
-  if (start == "\xFF\xFE"sv || start == "\xFE\xFF"sv) return true;
-  if (bytes.find("\r\n"sv) != std::string_view::npos) return false;
-  return bytes.find("\r\0\n\0"sv) != std::string_view::npos || bytes.find("\0\r\0\n"sv) != std::string_view::npos;
-}
-
-std::u16string decode(std::string_view bytes) {
-  std::u16string text;
-  text.reserve(bytes.size());
-  if (isValidUtf8(bytes)) {
-    size_t pos = 0;
-    while (pos < bytes.size()) appendUtf16(*nextCodePoint(bytes, pos), text);
-  } else {
-    for (char byte : bytes) {
-      const auto b = static_cast<uint8_t>(byte);
-      text.push_back(b < 0x80 ? char16_t(b) : char16_t(kEscapeBase + b));
-    }
-  }
-  return text;
-}
-
-std::optional<std::string> encode(std::u16string_view text, const AnsiEncoder& ansi) {
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (isEscapeAt(text, i)) return encodeBytewise(text, ansi);
-  }
-  return encodeUtf8(text);
 }
 
 }  // namespace textcodec

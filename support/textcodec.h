@@ -29,11 +29,16 @@ bool isValidUtf8(std::string_view bytes);
 bool isUtf16(std::string_view bytes);
 
 std::u16string decode(std::string_view bytes);
+// Every byte as itself (ASCII) or as its escape, whatever the bytes hold.
+std::u16string decodeBytewise(std::string_view bytes);
 
-// Text holding escapes is written byte-wise: escapes as their bytes, ASCII as
-// itself, every other run of characters through `ansi`. Other text is written
-// as UTF-8. Empty result: a character cannot be written faithfully (an
-// unpaired surrogate, or a character the ANSI code page lacks).
+// Text holding escapes is written byte-wise, other text as UTF-8.
+bool isBytewise(std::u16string_view text);
+// Empty result: a character cannot be written faithfully (an unpaired
+// surrogate, or a character the ANSI code page lacks).
 std::optional<std::string> encode(std::u16string_view text, const AnsiEncoder& ansi);
+// Escapes as their bytes, ASCII as itself, every other run of characters
+// through `ansi`.
+std::optional<std::string> encodeBytewise(std::u16string_view text, const AnsiEncoder& ansi);
 
 }  // namespace textcodec

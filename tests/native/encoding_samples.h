@@ -32,4 +32,13 @@ inline bool cp1251(std::u16string_view text, std::string& bytes) {
   return true;
 }
 
+// Latin-1's upper half as code page 1252 holds it: no Cyrillic.
+inline bool cp1252(std::u16string_view text, std::string& bytes) {
+  for (char16_t c : text) {
+    if (c < 0xA0 || c > 0xFF) return false;
+    bytes.push_back(static_cast<char>(c));
+  }
+  return true;
+}
+
 }  // namespace encoding_samples

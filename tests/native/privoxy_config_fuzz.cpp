@@ -27,10 +27,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (data[i] < 0x80) bytes += static_cast<char>(data[i]);
     else bytes += fragments[data[i] % fragments.size()];
 
-  const std::string broken = privoxy_config_invariants::fileViolation(bytes, encoding_samples::cp1251);
-  if (!broken.empty()) {
-    std::fprintf(stderr, "%s\n", broken.c_str());
-    std::abort();
+  for (const auto& ansi : {encoding_samples::cp1251, encoding_samples::cp1252}) {
+    const std::string broken = privoxy_config_invariants::fileViolation(bytes, ansi);
+    if (!broken.empty()) {
+      std::fprintf(stderr, "%s\n", broken.c_str());
+      std::abort();
+    }
   }
   return 0;
 }

@@ -49,19 +49,22 @@ inline std::string violation(std::u16string_view text) {
   return {};
 }
 
-// The same for the file's bytes, read and written as TextFile does with the
+// The same for the file's bytes, read and written as the program does with the
 // ANSI code page `ansi`: the backup holds the very bytes, and each switched
 // file can be written, reads back in its state and survives a second switch.
 inline std::string fileViolation(const std::string& bytes, const textcodec::AnsiEncoder& ansi) {
   using namespace privoxy_config;
+  const auto switched = [&](std::u16string_view text, bool enable) {
+    return textcodec::encode(rewriteForwarding(text, enable, blockCommentFor(text, ansi)), ansi);
+  };
   const std::u16string text = textcodec::decode(bytes);
   if (textcodec::encode(text, ansi) != bytes) return "the backup differs from the file";
   for (bool enable : {true, false}) {
-    const std::optional<std::string> written = textcodec::encode(rewriteForwarding(text, enable), ansi);
+    const std::optional<std::string> written = switched(text, enable);
     if (!written) return "the switched file cannot be written";
     const std::u16string reread = textcodec::decode(*written);
     if (isForwardingOn(reread) != enable) return "the file reads back in the other state";
-    if (textcodec::encode(rewriteForwarding(reread, enable), ansi) != written) return "a second switch changed the bytes";
+    if (switched(reread, enable) != written) return "a second switch changed the bytes";
   }
   return violation(text);
 }

@@ -124,6 +124,13 @@ TEST(ForwardingSwitch, BlockLinesAreExact) {
   EXPECT_EQ((OffPrefix + ForwardLine).size(), 60u);
 }
 
+TEST(ForwardingSwitch, CommentTakesAFormTheFileCanHold) {
+  const std::u16string legacy = textcodec::decode("# caf\xE9");
+  EXPECT_EQ(blockCommentFor(legacy, encoding_samples::cp1251), BlockComment);
+  EXPECT_EQ(blockCommentFor(legacy, encoding_samples::cp1252), textcodec::decodeBytewise(utf8(BlockComment)));
+  EXPECT_EQ(blockCommentFor(u"# café", encoding_samples::cp1252), BlockComment);
+}
+
 // Files built from the fragments users and earlier switches leave behind:
 // UTF-8, bytes that are no UTF-8, and characters beyond U+FFFF.
 std::string generatedFile(std::mt19937& random) {
@@ -153,8 +160,10 @@ TEST(ForwardingSwitch, KeepsItsPropertiesOnGeneratedFiles) {
   std::mt19937 random(20261207);
   for (int i = 0; i < 5000; ++i) {
     const std::string bytes = generatedFile(random);
-    const std::string broken = privoxy_config_invariants::fileViolation(bytes, encoding_samples::cp1251);
-    ASSERT_EQ(broken, "") << "file: " << show(textcodec::decode(bytes));
+    ASSERT_EQ(privoxy_config_invariants::fileViolation(bytes, encoding_samples::cp1251), "")
+        << "code page 1251, file: " << show(textcodec::decode(bytes));
+    ASSERT_EQ(privoxy_config_invariants::fileViolation(bytes, encoding_samples::cp1252), "")
+        << "code page 1252, file: " << show(textcodec::decode(bytes));
   }
 }
 
