@@ -45,6 +45,21 @@ std::wstring takeText(IStream* stream) {
   return text;
 }
 
+// The standard picture stored at this point, or nullptr when the stream names
+// another class: saved data must not make the control create just any class.
+IUnknown* loadPicture(IStream* stream) {
+  CLSID stored;
+  check(ReadClassStm(stream, &stored));
+  if (!IsEqualCLSID(stored, CLSID_StdPicture)) return nullptr;
+  IPersistStream* picture = nullptr;
+  check(CoCreateInstance(CLSID_StdPicture, nullptr, CLSCTX_INPROC_SERVER, IID_IPersistStream,
+                         reinterpret_cast<void**>(&picture)));
+  const HRESULT loaded = picture->Load(stream);
+  if (FAILED(loaded)) picture->Release();
+  check(loaded);
+  return picture;
+}
+
 bool storable(VARTYPE type) { return type == VT_BOOL || type == VT_BSTR || type == VT_DISPATCH || type == VT_UNKNOWN; }
 
 }  // namespace
@@ -59,7 +74,10 @@ HRESULT StreamPropertyBag::QueryInterface(REFIID iid, void** result) {
   return E_NOINTERFACE;
 }
 
-HRESULT StreamPropertyBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) { return values_.read(name, value); }
+HRESULT StreamPropertyBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) {
+  const HRESULT status = values_.read(name, value);
+  return status == E_INVALIDARG && !complete_ ? STG_E_READFAULT : status;
+}
 
 HRESULT StreamPropertyBag::Write(LPCOLESTR name, VARIANT* value) {
   if (!name || !value) return E_POINTER;
@@ -118,7 +136,11 @@ void StreamPropertyBag::load(IStream* stream) {
       case VT_DISPATCH:
       case VT_UNKNOWN: {
         IUnknown* object = nullptr;
-        if (take<BYTE>(stream)) check(OleLoadFromStream(stream, IID_IUnknown, reinterpret_cast<void**>(&object)));
+        // The foreign object's data has no known end: nothing after it can be read.
+        if (take<BYTE>(stream) && !(object = loadPicture(stream))) {
+          complete_ = false;
+          return;
+        }
         V_VT(&value) = VT_UNKNOWN;
         V_UNKNOWN(&value) = object;
         break;

@@ -15,19 +15,23 @@ class StreamPropertyBag final : public IPropertyBag {
   StreamPropertyBag(const StreamPropertyBag&) = delete;
   StreamPropertyBag& operator=(const StreamPropertyBag&) = delete;
 
-  // Throw ComFailure when the stream fails or holds something else.
+  // Throw ComFailure when the stream fails or holds something else. Reading
+  // stops at an object of any class but the standard picture: nothing is
+  // created from it, and no name from there on can be read.
   void load(IStream* stream);
   void save(IStream* stream) const;
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** result) override;
   ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
   ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  // Booleans, strings and objects that persist themselves into a stream.
+  // Booleans, strings and objects that persist themselves into a stream. A
+  // name that was not reached is unreadable (STG_E_READFAULT), not missing.
   HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT* value, IErrorLog* log) override;
   HRESULT STDMETHODCALLTYPE Write(LPCOLESTR name, VARIANT* value) override;
 
  private:
   runtime::NamedValues values_;
+  bool complete_ = true;
 };
 
 }  // namespace lumicon

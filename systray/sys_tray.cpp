@@ -3,6 +3,7 @@
 #include <new>
 #include <vector>
 
+#include "bstr_text.h"
 #include "com_failure.h"
 #include "diagnostics.h"
 #include "notify_record.h"
@@ -31,8 +32,6 @@ HWND createControlWindow() {
   if (!window) throw ComFailure{HRESULT_FROM_WIN32(GetLastError())};
   return window;
 }
-
-std::wstring text(BSTR value) { return value ? std::wstring(value, SysStringLen(value)) : std::wstring(); }
 
 }  // namespace
 

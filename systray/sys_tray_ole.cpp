@@ -2,6 +2,7 @@
 // properties, connection points, class information and design-time face.
 #include <new>
 
+#include "bstr_text.h"
 #include "com_failure.h"
 #include "server_module.h"
 #include "sys_tray.h"
@@ -47,7 +48,7 @@ std::wstring SysTray::Name() const {
   VARIANT value;
   VariantInit(&value);
   if (!readAmbient(site_.get(), DISPID_AMBIENT_DISPLAYNAME, VT_BSTR, value)) return std::wstring();
-  const std::wstring name(V_BSTR(&value), SysStringLen(V_BSTR(&value)));
+  const std::wstring name = text(V_BSTR(&value));
   VariantClear(&value);
   return name;
 }

@@ -1,5 +1,6 @@
 // The control's properties in its host's saved data: a property bag, or a
 // stream holding the same named entries.
+#include "bstr_text.h"
 #include "com_failure.h"
 #include "stream_property_bag.h"
 #include "sys_tray.h"
@@ -15,16 +16,29 @@ void skippingFailure(Body&& body) noexcept {
 
 class Variant {
  public:
-  Variant() { VariantInit(&value_); }
-  explicit Variant(VARTYPE wanted) : Variant() { V_VT(&value_) = wanted; }
+  Variant() = default;
+  // Only the type is set: a bag that fails leaves nothing to free.
+  explicit Variant(VARTYPE wanted) { V_VT(&value_) = wanted; }
   ~Variant() { VariantClear(&value_); }
   Variant(const Variant&) = delete;
   Variant& operator=(const Variant&) = delete;
   VARIANT* get() { return &value_; }
 
  private:
-  VARIANT value_;
+  VARIANT value_ = {};
 };
+
+// One stored property in the type that value asks for (any type when
+// VT_EMPTY); false when the bag has none, so that the default applies. A bag
+// that fails otherwise, or answers in another type, fails the step.
+bool readStored(IPropertyBag* bag, LPCOLESTR name, Variant& value) {
+  const VARTYPE wanted = V_VT(value.get());
+  const HRESULT status = bag->Read(name, value.get(), nullptr);
+  if (status == E_INVALIDARG) return false;
+  check(status);
+  if (wanted != VT_EMPTY && V_VT(value.get()) != wanted) throw ComFailure{DISP_E_TYPEMISMATCH};
+  return true;
+}
 
 }  // namespace
 
@@ -38,12 +52,11 @@ void SysTray::InitProperties() {
 void SysTray::ReadProperties(IPropertyBag* bag) {
   skippingFailure([&] {
     Variant visible(VT_BOOL);
-    const bool stored = SUCCEEDED(bag->Read(L"Visible", visible.get(), nullptr));
-    setVisible(stored && V_BOOL(visible.get()) != VARIANT_FALSE);
+    setVisible(readStored(bag, L"Visible", visible) && V_BOOL(visible.get()) != VARIANT_FALSE);
   });
   skippingFailure([&] {
     Variant icon;
-    if (FAILED(bag->Read(L"Icon", icon.get(), nullptr))) return setIcon(nullptr);
+    if (!readStored(bag, L"Icon", icon)) return setIcon(nullptr);
     const VARTYPE type = V_VT(icon.get());
     if (type != VT_DISPATCH && type != VT_UNKNOWN) return;
     ox::Ptr<IPictureDisp> picture;
@@ -54,8 +67,7 @@ void SysTray::ReadProperties(IPropertyBag* bag) {
   });
   skippingFailure([&] {
     Variant caption(VT_BSTR);
-    if (FAILED(bag->Read(L"Caption", caption.get(), nullptr))) return setCaption(std::wstring());
-    setCaption(std::wstring(V_BSTR(caption.get()), SysStringLen(V_BSTR(caption.get()))));
+    setCaption(readStored(bag, L"Caption", caption) ? text(V_BSTR(caption.get())) : std::wstring());
   });
   HookTaskbar();
 }

@@ -2,6 +2,8 @@
 // what it tells its container, what it saves, and the events it raises.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -315,6 +317,84 @@ TEST_F(SysTrayTest, StreamRoundTrip) {
   SHORT type = 0;
   picture->get_Type(&type);
   EXPECT_EQ(type, PICTYPE_ICON);
+}
+
+// Counts the objects that anyone asks it to make, and makes none.
+class CountingFactory final : public TestObject<IClassFactory> {
+ public:
+  int asked = 0;
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, REFIID, void** result) override {
+    ++asked;
+    *result = nullptr;
+    return E_NOINTERFACE;
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+
+ private:
+  bool answers(REFIID iid) const override { return IsEqualIID(iid, IID_IClassFactory); }
+};
+
+// Saved data that names another class than the standard picture: nothing is
+// created, and what can't be read is skipped like a failing property.
+TEST_F(SysTrayTest, StreamCreatesNoClassButThePicture) {
+  ox::Ptr<IStream> stream;
+  ASSERT_HRESULT_SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, stream.put()));
+  {
+    const Control saved = createControl();
+    saved.show(true);
+    saved.icon(iconPicture().get());
+    saved.caption(L"saved");
+    ASSERT_HRESULT_SUCCEEDED(saved.as<IPersistStreamInit>()->Save(stream.get(), TRUE));
+  }
+  const CLSID foreign = {0x6f1d2c3a, 0x51e4, 0x4b8e, {0x9a, 0x27, 0x3c, 0x80, 0x11, 0x5d, 0xe2, 0x4f}};
+  HGLOBAL memory = nullptr;
+  ASSERT_HRESULT_SUCCEEDED(GetHGlobalFromStream(stream.get(), &memory));
+  BYTE* bytes = static_cast<BYTE*>(GlobalLock(memory));
+  const BYTE* picture = reinterpret_cast<const BYTE*>(&CLSID_StdPicture);
+  BYTE* at = std::search(bytes, bytes + GlobalSize(memory), picture, picture + sizeof(CLSID));
+  ASSERT_NE(at, bytes + GlobalSize(memory));
+  std::memcpy(at, &foreign, sizeof foreign);
+  GlobalUnlock(memory);
+  ox::Ptr<CountingFactory> factory(new CountingFactory);
+  factory->Release();
+  DWORD registered = 0;
+  ASSERT_HRESULT_SUCCEEDED(
+      CoRegisterClassObject(foreign, factory.get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &registered));
+
+  const LARGE_INTEGER start = {};
+  stream->Seek(start, STREAM_SEEK_SET, nullptr);
+  const Control loaded = createControl();
+  const ox::Ptr<IPictureDisp> icon = iconPicture();
+  loaded.icon(icon.get());
+  loaded.caption(L"before");
+  EXPECT_HRESULT_SUCCEEDED(loaded.as<IPersistStreamInit>()->Load(stream.get()));
+  CoRevokeClassObject(registered);
+  EXPECT_EQ(factory->asked, 0);
+  EXPECT_TRUE(loaded.visible());
+  EXPECT_EQ(loaded.icon().get(), icon.get());
+  EXPECT_EQ(loaded.caption(), L"before");
+}
+
+// A bag that answers in another type than asked: the value is not taken for
+// what it is not. A null string is the empty text.
+TEST_F(SysTrayTest, StoredValuesOfAnotherTypeAreSkipped) {
+  ox::Ptr<TestBag> bag(new TestBag);
+  bag->Release();
+  bag->coerces = false;
+  VARIANT& visible = bag->values[L"Visible"];
+  V_VT(&visible) = VT_BSTR;
+  V_BSTR(&visible) = SysAllocString(L"yes");
+  VARIANT& caption = bag->values[L"Caption"];
+  V_VT(&caption) = VT_UNKNOWN;
+  const Control control = createControl();
+  control.caption(L"before");
+  ASSERT_HRESULT_SUCCEEDED(control.as<IPersistPropertyBag>()->Load(bag.get(), nullptr));
+  EXPECT_FALSE(control.visible());
+  EXPECT_TRUE(spy::calls.empty());
+  EXPECT_EQ(control.caption(), L"before");
+  V_VT(&caption) = VT_BSTR;
+  ASSERT_HRESULT_SUCCEEDED(control.as<IPersistPropertyBag>()->Load(bag.get(), nullptr));
+  EXPECT_EQ(control.caption(), L"");
 }
 
 void setModifiers(bool shift, bool ctrl, bool alt) {

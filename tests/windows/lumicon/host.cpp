@@ -54,7 +54,7 @@ TestBag::~TestBag() {
 HRESULT TestBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) {
   const auto found = values.find(name);
   if (found == values.end()) return E_INVALIDARG;
-  if (V_VT(value) == VT_EMPTY) return VariantCopy(value, &found->second);
+  if (V_VT(value) == VT_EMPTY || !coerces) return VariantCopy(value, &found->second);
   return VariantChangeType(value, &found->second, 0, V_VT(value));
 }
 

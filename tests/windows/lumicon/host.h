@@ -116,6 +116,8 @@ class TestBag final : public TestObject<IPropertyBag> {
  public:
   ~TestBag() override;
   std::map<std::wstring, VARIANT> values;
+  // false: a read answers with the value as stored, whatever type was asked.
+  bool coerces = true;
   HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override;
   HRESULT STDMETHODCALLTYPE Write(LPCOLESTR name, VARIANT* value) override;
 
