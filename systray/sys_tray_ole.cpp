@@ -55,6 +55,8 @@ std::wstring SysTray::Name() const {
 
 void SysTray::PropertyChanged(DISPID property) {
   dirty_ = true;
+  // A sink may release the host's last reference; the others still hear of the change.
+  const ox::Ptr<_SysTray> keepAlive(this);
   for (const ox::Ptr<IUnknown>& sink : propertyNotify_.sinks())
     static_cast<IPropertyNotifySink*>(static_cast<void*>(sink.get()))->OnChanged(property);
 }

@@ -43,6 +43,8 @@ bool readStored(IPropertyBag* bag, LPCOLESTR name, Variant& value) {
 }  // namespace
 
 void SysTray::InitProperties() {
+  // The host may let the control go while it hears of a change; the steps go on.
+  const ox::Ptr<_SysTray> keepAlive(this);
   setVisible(false);
   setCaption(std::wstring());
   setIcon(nullptr);
@@ -50,6 +52,7 @@ void SysTray::InitProperties() {
 }
 
 void SysTray::ReadProperties(IPropertyBag* bag) {
+  const ox::Ptr<_SysTray> keepAlive(this);  // as in InitProperties
   skippingFailure([&] {
     Variant visible(VT_BOOL);
     setVisible(readStored(bag, L"Visible", visible) && V_BOOL(visible.get()) != VARIANT_FALSE);

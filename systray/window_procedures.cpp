@@ -27,6 +27,8 @@ void reportingFailures(const wchar_t* procedure, Body&& body) noexcept {
 
 // The shell lost every icon: the control deletes its own and adds it again.
 void recoverIcon(HWND hWnd, SysTray& control) {
+  // Hearing of the change, the host may release its last reference between the two steps.
+  const ox::Ptr<_SysTray> keepAlive(&control);
   debugPrint(L"SubWndProc() ==> WM_TASKBAR_CREATED, hWnd = " + hex(hWnd));
   VARIANT_BOOL visible = VARIANT_FALSE;
   check(control.get_Visible(&visible));

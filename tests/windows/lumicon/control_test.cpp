@@ -397,6 +397,57 @@ TEST_F(SysTrayTest, StoredValuesOfAnotherTypeAreSkipped) {
   EXPECT_EQ(control.caption(), L"");
 }
 
+// A host may let its last reference go while it hears of a change: the
+// control ends when the call is over, and every sink hears of each change
+// from a control that is still there.
+TEST_F(SysTrayTest, HostLettingGoMidCallEndsTheControlAfterTheCall) {
+  const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+  ox::Ptr<TestBag> stored(new TestBag);
+  stored->Release();
+  V_VT(&stored->values[L"Visible"]) = VT_BOOL;
+  V_BOOL(&stored->values[L"Visible"]) = VARIANT_TRUE;
+  struct Case {
+    const char* name;
+    bool shown;  // hooked and shown before the sinks come
+    std::function<void(Control&)> call;  // through a pointer that holds no count
+    std::vector<DISPID> changed;
+  };
+  const Case cases[] = {
+      {"caption", false, [](Control& c) { c.caption(L"x"); }, {DISPID_TEXT}},
+      {"init new", false,
+       [](Control& c) {
+         IPersistStreamInit* persist = c.as<IPersistStreamInit>().get();
+         EXPECT_HRESULT_SUCCEEDED(persist->InitNew());
+       },
+       {DISPID_TEXT, kIcon}},
+      {"load", false,
+       [&](Control& c) {
+         IPersistPropertyBag* persist = c.as<IPersistPropertyBag>().get();
+         EXPECT_HRESULT_SUCCEEDED(persist->Load(stored.get(), nullptr));
+       },
+       {kVisible, kIcon, DISPID_TEXT, kVisible}},
+      {"taskbar restart", true, [&](Control& c) { SendMessageW(c.window, taskbarCreated, 0, 0); },
+       {kVisible, kVisible, kVisible}},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.name);
+    Control control = createControl(nullptr, test.shown);
+    if (test.shown) control.show(true);
+    ox::Ptr<ChangeSink> host(new ChangeSink), other(new ChangeSink);
+    host->Release();
+    other->Release();
+    host->onChanged = [&](DISPID) { control.tray = nullptr; };
+    std::vector<bool> alive;
+    other->onChanged = [&](DISPID) { alive.push_back(IsWindow(control.window)); };
+    control.advise(host.get(), IID_IPropertyNotifySink);
+    control.advise(other.get(), IID_IPropertyNotifySink);
+    test.call(control);
+    EXPECT_FALSE(IsWindow(control.window));
+    EXPECT_EQ(other->changed, test.changed);
+    EXPECT_EQ(alive, std::vector<bool>(test.changed.size(), true));
+  }
+}
+
 void setModifiers(bool shift, bool ctrl, bool alt) {
   BYTE keys[256] = {};
   GetKeyboardState(keys);

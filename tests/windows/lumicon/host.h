@@ -102,8 +102,10 @@ class EventSink final : public TestObject<IDispatch> {
 class ChangeSink final : public TestObject<IPropertyNotifySink> {
  public:
   std::vector<DISPID> changed;
+  std::function<void(DISPID)> onChanged;
   HRESULT STDMETHODCALLTYPE OnChanged(DISPID property) override {
     changed.push_back(property);
+    if (onChanged) onChanged(property);
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) override { return S_OK; }
