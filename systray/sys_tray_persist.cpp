@@ -72,7 +72,7 @@ void SysTray::ReadProperties(IPropertyBag* bag) {
     Variant caption(VT_BSTR);
     setCaption(readStored(bag, L"Caption", caption) ? text(V_BSTR(caption.get())) : std::wstring());
   });
-  HookTaskbar();
+  skippingFailure([&] { HookTaskbar(); });
 }
 
 // A value equal to its default is left out; DevoteTo has none.

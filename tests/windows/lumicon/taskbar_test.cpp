@@ -153,6 +153,16 @@ TEST_F(TaskbarTest, MessageZeroIsNoRestart) {
   EXPECT_TRUE(seen.empty());
 }
 
+// Loading skips a failing hook as it skips every other failing step.
+TEST_F(TaskbarTest, FailingHookDoesNotFailLoading) {
+  ox::Ptr<TestBag> bag(new TestBag);
+  bag->Release();
+  const Control control = createControl(site(true, L"stMain").get());
+  spy::failLine = [](const std::wstring& line) { return line == L"SysTray::HookTaskbar() ==> We're in run mode!"; };
+  EXPECT_HRESULT_SUCCEEDED(control.as<IPersistPropertyBag>()->Load(bag.get(), nullptr));
+  spy::failLine = nullptr;
+}
+
 TEST_F(TaskbarTest, FailureInsideTheProcedureBecomesALine) {
   const Control control = createControl(site(true, L"stMain").get(), true);
   PassedOn passedOn(control.window);
