@@ -25,7 +25,7 @@ const RegistryValue kRegistration[] = {
     {L"CLSID\\{CLSID}", nullptr, L"SysTray"},
     {L"CLSID\\{CLSID}\\InprocServer32", nullptr, L"{PATH}"},
     {L"CLSID\\{CLSID}\\InprocServer32", L"ThreadingModel", L"Apartment"},
-    {L"CLSID\\{CLSID}\\ProgID", nullptr, L"Lumicon.SysTray.1"},
+    {L"CLSID\\{CLSID}\\ProgID", nullptr, L"Lumicon.SysTray"},
     {L"CLSID\\{CLSID}\\VersionIndependentProgID", nullptr, L"Lumicon.SysTray"},
     {L"CLSID\\{CLSID}\\Control", nullptr, L""},
     {L"CLSID\\{CLSID}\\MiscStatus", nullptr, L"0"},

@@ -36,6 +36,7 @@ void expectRegistered(HKEY root) {
   };
   const Case cases[] = {
       {std::wstring(kClsidKey) + L"\\InprocServer32", lumiconPath()},
+      {std::wstring(kClsidKey) + L"\\ProgID", L"Lumicon.SysTray"},
       {std::wstring(kClsidKey) + L"\\MiscStatus\\1", L"148881"},
       {std::wstring(kClsidKey) + L"\\ToolboxBitmap32", lumiconPath() + L", 30000"},
       {L"Software\\Classes\\Lumicon.SysTray\\CLSID", L"{4EFB257C-1DA4-4C61-BDEA-26B23CCB0A02}"},
@@ -73,6 +74,10 @@ TEST(LumiconRegistration, MachineWideForTheTests) {
   expectRegistered(HKEY_LOCAL_MACHINE);
   CLSID clsid;
   ASSERT_HRESULT_SUCCEEDED(CLSIDFromProgID(L"Lumicon.SysTray", &clsid));
+  LPOLESTR progId = nullptr;
+  ASSERT_HRESULT_SUCCEEDED(ProgIDFromCLSID(clsid, &progId));
+  EXPECT_STREQ(progId, L"Lumicon.SysTray");
+  CoTaskMemFree(progId);
 }
 
 }  // namespace
