@@ -59,8 +59,9 @@ void ActiveXControl::release() {
   events_ = nullptr;
   dispatch_ = nullptr;
   if (object_) {
+    // The control ends here, while its site still answers its ambient
+    // properties (its name among them); it lets the site go itself.
     object_->Close(OLECLOSE_NOSAVE);
-    object_->SetClientSite(nullptr);
     object_ = nullptr;
   }
   if (sink_) sink_->Release();
