@@ -1,6 +1,8 @@
 // Reading and switching the forwarding state in Privoxy's configuration file.
 // The file and the reload request can fail in ordinary use, so each failure
 // is reported here and never reaches the caller.
+#include "app/forwarding.h"
+
 #include "app/modMain.h"
 #include "app/privoxy_config.h"
 #include "app/program_objects.h"

@@ -1,5 +1,6 @@
 #include "app/frmMain.h"
 
+#include "app/forwarding.h"
 #include "app/frmSettings.h"
 #include "app/modMain.h"
 #include "app/program_objects.h"

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "app/forwarding.h"
 #include "app/modMain.h"
 #include "app/reload_request.h"
 #include "runtime/runner.h"

@@ -1,0 +1,11 @@
+// The forwarding state in Privoxy's configuration file (named by
+// ConfigFileName), read and switched.
+#pragma once
+
+// True when a forward directive is in force in the configuration file; a file
+// that cannot be read is reported and counts as off.
+bool IsForwardingOn();
+// Rewrites the configuration file for the wanted state, keeping a ".BAK" copy
+// of what it held, and lets Privoxy handle a request right after. Each failing
+// step is reported; the caller reads the state again to learn the outcome.
+void SetForwarding(bool enable);
