@@ -7,6 +7,7 @@
 #include "runtime/application.h"
 #include "runtime/message_box.h"
 #include "runtime/property_bag.h"
+#include "runtime/unhandled_error.h"
 
 #include <shellapi.h>
 
@@ -62,7 +63,7 @@ ox::Ptr<IPictureDisp> loadTrayIcon(const wchar_t* name) {
 
 }  // namespace
 
-FrmMain::FrmMain() : Form({L"Veilmark", WS_OVERLAPPEDWINDOW, 0, 4800, 3600}) {}
+FrmMain::FrmMain() : Form({L"Veilmark", WS_OVERLAPPEDWINDOW, 0, 4800, 3600}, runtime::reportUnhandledError) {}
 
 void FrmMain::createControls() {
   menus_ = std::make_unique<runtime::MenuTree>(kMenus, std::size(kMenus));

@@ -4,6 +4,7 @@
 #include "runtime/application.h"
 #include "runtime/label.h"
 #include "runtime/message_box.h"
+#include "runtime/unhandled_error.h"
 #include "runtime/variant.h"
 #include "runtime/window_text.h"
 
@@ -28,7 +29,8 @@ const runtime::TwipsRect shpBack = {-60, -120, 1875, 3975};
 }  // namespace
 
 FrmSettings::FrmSettings()
-    : Form({L"Настройки", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME, 6015, 1755}),
+    : Form({L"Настройки", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME, 6015, 1755},
+           runtime::reportUnhandledError),
       font_(L"Tahoma", 9, FW_NORMAL, RUSSIAN_CHARSET) {}
 
 void FrmSettings::createControls() {

@@ -3,7 +3,7 @@
 #include "runtime/app_window.h"
 #include "runtime/message_loop.h"
 #include "runtime/module.h"
-#include "runtime/unhandled_error.h"
+#include "runtime/current_error.h"
 #include "runtime/win32_check.h"
 
 #include <algorithm>
@@ -126,15 +126,17 @@ void Form::detach() {
 }
 
 LRESULT CALLBACK Form::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE)
+    static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams)->attach(window);
+  Form* const form = reinterpret_cast<Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!form) return DefDlgProcW(window, message, wParam, lParam);
+  const FailureHandler onFailure = form->onFailure_;  // the form may be gone by the time it fails
   try {
-    if (message == WM_NCCREATE)
-      static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams)->attach(window);
-    if (Form* form = reinterpret_cast<Form*>(GetWindowLongPtrW(window, GWLP_USERDATA)))
-      return form->handle(message, wParam, lParam);
-    return DefDlgProcW(window, message, wParam, lParam);
+    return form->handle(message, wParam, lParam);
   } catch (...) {
-    reportUnhandledError(currentError());
+    onFailure(currentError());
   }
+  return DefDlgProcW(window, message, wParam, lParam);
 }
 
 LRESULT Form::handle(UINT message, WPARAM wParam, LPARAM lParam) {

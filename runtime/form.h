@@ -6,6 +6,8 @@
 
 #include "runtime/twips.h"
 
+#include "oxlensupport.hpp"
+
 #include <windows.h>
 
 namespace runtime {
@@ -28,9 +30,14 @@ struct Control {
   TwipsRect place;
 };
 
+// What the owner of a form does with a failure inside its window procedure:
+// a program may report it and end, a library in someone else's process may
+// only note it. The message is then passed on as if unhandled.
+using FailureHandler = void (*)(const ox::Error& error);
+
 class Form {
  public:
-  explicit Form(const FormFrame& frame) : frame_(frame) {}
+  Form(const FormFrame& frame, FailureHandler onFailure) : frame_(frame), onFailure_(onFailure) {}
   virtual ~Form();
   Form(const Form&) = delete;
   Form& operator=(const Form&) = delete;
@@ -72,6 +79,7 @@ class Form {
   void detach();
 
   FormFrame frame_;
+  FailureHandler onFailure_;
   HWND window_ = nullptr;
 };
 

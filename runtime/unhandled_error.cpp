@@ -3,19 +3,9 @@
 #include "runtime/message_box.h"
 
 #include <cstdio>
-#include <exception>
-#include <new>
 
 namespace runtime {
 namespace {
-
-std::wstring fromAnsi(const char* text) {
-  const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  std::wstring wide(length > 0 ? length : 1, L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
-  wide.resize(wide.size() - 1);
-  return wide;
-}
 
 // Negative numbers are statuses and read best in hexadecimal.
 std::wstring errorNumberText(long number) {
@@ -28,20 +18,6 @@ std::wstring errorNumberText(long number) {
 }
 
 }  // namespace
-
-ox::Error currentError() {
-  try {
-    throw;
-  } catch (const ox::Error& error) {
-    return error;
-  } catch (const std::bad_alloc&) {
-    return {static_cast<long>(E_OUTOFMEMORY), L"Недостаточно памяти"};
-  } catch (const std::exception& error) {
-    return {static_cast<long>(E_FAIL), fromAnsi(error.what())};
-  } catch (...) {
-    return {static_cast<long>(E_UNEXPECTED), L"Непредвиденная ошибка"};
-  }
-}
 
 void reportUnhandledError(const ox::Error& error) {
   // Windows repainting behind the box may fail the same way: end at once then.

@@ -2,15 +2,12 @@
 // and description, then the program ends.
 #pragma once
 
-#include "oxlensupport.hpp"
+#include "runtime/current_error.h"
 
 namespace runtime {
 
 // The exit code of a program ended by an unhandled error.
 constexpr UINT kUnhandledErrorExitCode = 1;
-
-// The exception being handled, as an ox::Error. Call only inside a catch.
-ox::Error currentError();
 
 [[noreturn]] void reportUnhandledError(const ox::Error& error);
 

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <stdexcept>
 
 #include "host.h"
+#include "import_patch.h"
 #include "spy.h"
 
 namespace {
@@ -112,6 +114,16 @@ TEST(LumiconLibrary, InterfaceResourcesMatchTheTypeLibrary) {
     const ox::Ptr<ITypeInfo> declared = typeInfoOf(test.iid);  // the library declares the same identifier
     EXPECT_TRUE(declared);
   }
+}
+
+// Nothing in the library may end the program that hosts it: it does not even
+// import the calls that would.
+TEST(LumiconLibrary, ImportsNothingThatEndsItsHost) {
+  const HMODULE library = LoadLibraryW(L"Lumicon.dll");
+  ASSERT_NE(library, nullptr);
+  for (const char* function : {"ExitProcess", "TerminateProcess", "FatalAppExitW", "FatalAppExitA"})
+    EXPECT_THROW(ImportPatch(library, "KERNEL32.dll", function, nullptr), std::runtime_error) << function;
+  FreeLibrary(library);
 }
 
 TEST(LumiconLibrary, PicturesAndAttributes) {

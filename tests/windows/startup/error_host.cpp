@@ -3,6 +3,7 @@
 #include "oxlensupport.hpp"
 #include "runtime/form.h"
 #include "runtime/runner.h"
+#include "runtime/unhandled_error.h"
 
 #include <stdexcept>
 #include <string>
@@ -12,7 +13,7 @@ namespace {
 // A form whose only button fails inside the window procedure.
 class FailingForm final : public runtime::Form {
  public:
-  FailingForm() : Form({L"Failing form", WS_OVERLAPPEDWINDOW, 0, 3000, 1500}) {}
+  FailingForm() : Form({L"Failing form", WS_OVERLAPPEDWINDOW, 0, 3000, 1500}, runtime::reportUnhandledError) {}
 
  private:
   void createControls() override {
