@@ -20,7 +20,7 @@ HRESULT EventSink::Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* params,
   try {
     handler(member, params ? *params : none);
   } catch (...) {
-    reportUnhandledError(currentError());
+    reportUnhandledError(ox::currentError());
   }
   return S_OK;
 }

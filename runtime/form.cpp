@@ -3,7 +3,6 @@
 #include "runtime/app_window.h"
 #include "runtime/message_loop.h"
 #include "runtime/module.h"
-#include "runtime/current_error.h"
 #include "runtime/win32_check.h"
 
 #include <algorithm>
@@ -130,13 +129,9 @@ LRESULT CALLBACK Form::procedure(HWND window, UINT message, WPARAM wParam, LPARA
     static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams)->attach(window);
   Form* const form = reinterpret_cast<Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (!form) return DefDlgProcW(window, message, wParam, lParam);
-  const FailureHandler onFailure = form->onFailure_;  // the form may be gone by the time it fails
-  try {
-    return form->handle(message, wParam, lParam);
-  } catch (...) {
-    onFailure(currentError());
-  }
-  return DefDlgProcW(window, message, wParam, lParam);
+  return ox::windowProcedure([&] { return form->handle(message, wParam, lParam); },
+                             form->onFailure_,
+                             [&] { return DefDlgProcW(window, message, wParam, lParam); });
 }
 
 LRESULT Form::handle(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -30,14 +30,11 @@ struct Control {
   TwipsRect place;
 };
 
-// What the owner of a form does with a failure inside its window procedure:
-// a program may report it and end, a library in someone else's process may
-// only note it. The message is then passed on as if unhandled.
-using FailureHandler = void (*)(const ox::Error& error);
-
 class Form {
  public:
-  Form(const FormFrame& frame, FailureHandler onFailure) : frame_(frame), onFailure_(onFailure) {}
+  // A failure inside the form's window procedure goes to `onFailure`, which
+  // its owner chooses; the message is then passed on as if unhandled.
+  Form(const FormFrame& frame, ox::FailureHandler onFailure) : frame_(frame), onFailure_(onFailure) {}
   virtual ~Form();
   Form(const Form&) = delete;
   Form& operator=(const Form&) = delete;
@@ -79,7 +76,7 @@ class Form {
   void detach();
 
   FormFrame frame_;
-  FailureHandler onFailure_;
+  ox::FailureHandler onFailure_;
   HWND window_ = nullptr;
 };
 

@@ -35,7 +35,7 @@ int runProgram(void (*startup)()) {
         break;
     }
   } catch (...) {
-    reportUnhandledError(currentError());
+    reportUnhandledError(ox::currentError());
   }
   return 0;
 }

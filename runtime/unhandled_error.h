@@ -2,7 +2,7 @@
 // and description, then the program ends.
 #pragma once
 
-#include "runtime/current_error.h"
+#include "oxlensupport.hpp"
 
 namespace runtime {
 

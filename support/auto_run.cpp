@@ -37,7 +37,7 @@ UniqueKey openRunKey(REGSAM access) {
 class AutoRun : public ComObject<IOxAutoRun> {
  public:
   HRESULT STDMETHODCALLTYPE IsEnabled(LPCWSTR key, VARIANT_BOOL* result) override {
-    return guarded([&] {
+    return ox::comMethod([&] {
       requirePointer(result);
       requireKey(key);
       UniqueKey run = openRunKey(KEY_QUERY_VALUE);
@@ -50,7 +50,7 @@ class AutoRun : public ComObject<IOxAutoRun> {
   }
 
   HRESULT STDMETHODCALLTYPE Enable(LPCWSTR key, LONG scope, LONG* result) override {
-    return guarded([&] {
+    return ox::comMethod([&] {
       requireKey(key);
       if (scope != 0) fail(E_INVALIDARG, L"Поддерживается только автозапуск текущего пользователя");
       const std::wstring command = L"\"" + modulePath(nullptr) + L"\"";
@@ -63,7 +63,7 @@ class AutoRun : public ComObject<IOxAutoRun> {
   }
 
   HRESULT STDMETHODCALLTYPE Disable(LPCWSTR key, LONG* result) override {
-    return guarded([&] {
+    return ox::comMethod([&] {
       requireKey(key);
       UniqueKey run = openRunKey(KEY_SET_VALUE);
       const LSTATUS error = RegDeleteValueW(run.get(), key);

@@ -11,7 +11,7 @@ using ox::ComObject;
 // Body of every factory: a new object holding one reference for the caller.
 template <class Object, class Interface>
 HRESULT createObject(Interface** result) {
-  return guarded([&] {
+  return ox::comMethod([&] {
     requirePointer(result);
     *result = nullptr;
     *result = new Object();

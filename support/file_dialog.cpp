@@ -18,7 +18,7 @@ constexpr size_t kPathCapacity = 32768;
 class FileDialog : public ComObject<IOxFileDialog> {
  public:
   HRESULT STDMETHODCALLTYPE put_InitialFileName(LPCWSTR value) override {
-    return guarded([&] {
+    return ox::comMethod([&] {
       const std::wstring name = orEmpty(value);
       if (name.size() >= kPathCapacity) fail(E_INVALIDARG, L"Слишком длинное имя файла");
       initialFileName_ = name;
@@ -26,7 +26,7 @@ class FileDialog : public ComObject<IOxFileDialog> {
   }
   // "name|pattern|name|pattern" becomes the NUL-separated pairs the dialog takes.
   HRESULT STDMETHODCALLTYPE put_Filter(LPCWSTR value) override {
-    return guarded([&] {
+    return ox::comMethod([&] {
       std::wstring filter = orEmpty(value);
       size_t bars = 0;
       for (wchar_t& c : filter) {
@@ -41,17 +41,17 @@ class FileDialog : public ComObject<IOxFileDialog> {
     });
   }
   HRESULT STDMETHODCALLTYPE put_FilterIndex(LONG value) override {
-    return guarded([&] {
+    return ox::comMethod([&] {
       if (value < 0) fail(E_INVALIDARG, L"FilterIndex");
       filterIndex_ = value;
     });
   }
   HRESULT STDMETHODCALLTYPE put_OwnerWindow(HWND value) override {
-    return guarded([&] { owner_ = value; });
+    return ox::comMethod([&] { owner_ = value; });
   }
 
   HRESULT STDMETHODCALLTYPE ShowOpen(VARIANT_BOOL* chosen) override {
-    return guarded([&] {
+    return ox::comMethod([&] {
       requirePointer(chosen);
       *chosen = VARIANT_FALSE;
       std::vector<wchar_t> buffer(kPathCapacity, L'\0');
@@ -85,7 +85,7 @@ class FileDialog : public ComObject<IOxFileDialog> {
   }
 
   HRESULT STDMETHODCALLTYPE get_FileName(BSTR* result) override {
-    return guarded([&] { putBstr(result, fileName_); });
+    return ox::comMethod([&] { putBstr(result, fileName_); });
   }
 
  private:

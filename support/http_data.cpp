@@ -11,16 +11,16 @@ namespace {
 class HttpData : public ComObject<IOxHttpDataFill, IOxHttpData> {
  public:
   HRESULT STDMETHODCALLTYPE get_StatusCode(LONG* result) override {
-    return guarded([&] {
+    return ox::comMethod([&] {
       requirePointer(result);
       *result = statusCode_;
     });
   }
   HRESULT STDMETHODCALLTYPE get_Headers(BSTR* result) override {
-    return guarded([&] { putBstr(result, headers_); });
+    return ox::comMethod([&] { putBstr(result, headers_); });
   }
   HRESULT STDMETHODCALLTYPE get_Body(BSTR* result) override {
-    return guarded([&] { putBstr(result, body_); });
+    return ox::comMethod([&] { putBstr(result, body_); });
   }
   void fill(LONG statusCode, std::wstring headers, std::wstring body) override {
     statusCode_ = statusCode;

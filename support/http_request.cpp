@@ -21,11 +21,11 @@ std::optional<std::wstring> optionalText(LPCWSTR text) {
 class HttpRequest : public ComObject<IOxHttpRequest> {
  public:
   HRESULT STDMETHODCALLTYPE putref_Settings(IOxHttpSettings* settings) override {
-    return guarded([&] { settings_ = ox::Ptr<IOxHttpSettings>(settings); });
+    return ox::comMethod([&] { settings_ = ox::Ptr<IOxHttpSettings>(settings); });
   }
 
   HRESULT STDMETHODCALLTYPE IdentityFromApp(IOxApplication* app, BSTR* result) override {
-    return guarded([&] {
+    return ox::comMethod([&] {
       putBstr(result, readApplication(app, &IOxApplication::get_ProductName) + L"/" +
                           readApplication(app, &IOxApplication::get_Version));
     });
@@ -38,7 +38,7 @@ class HttpRequest : public ComObject<IOxHttpRequest> {
                                  IOxHttpData* response, LPCWSTR proxyHost, LONG proxyPort, VARIANT_BOOL noCache,
                                  VARIANT_BOOL noCookies, LONG secure, LPCWSTR userName, LPCWSTR password,
                                  LONG* status) override {
-    const HRESULT outcome = guarded([&] {
+    const HRESULT outcome = ox::comMethod([&] {
       if (status) *status = 0;
       ox::Ptr<IOxHttpDataFill> answerTo;
       if (response && FAILED(response->QueryInterface(__uuidof(IOxHttpDataFill),

@@ -10,13 +10,13 @@ namespace {
 class HttpSettings : public ComObject<IOxHttpSettings> {
  public:
   HRESULT STDMETHODCALLTYPE put_Mode(LONG mode) override {
-    return guarded([&] {
+    return ox::comMethod([&] {
       if (mode < 0 || mode > 2) fail(E_INVALIDARG, L"Mode: 0, 1 или 2");
       mode_ = mode;
     });
   }
   HRESULT STDMETHODCALLTYPE get_Mode(LONG* mode) override {
-    return guarded([&] {
+    return ox::comMethod([&] {
       requirePointer(mode);
       *mode = mode_;
     });

@@ -103,11 +103,10 @@ class HttpJob {
   void run() {
     try {
       exchange();
-    } catch (const Failure& failure) {
-      answer_.status = failure.status;
-      answer_.failure = failure.description;
     } catch (...) {
-      answer_.status = E_OUTOFMEMORY;
+      const ox::Error error = ox::currentError();
+      answer_.status = FAILED(error.number) ? error.number : E_FAIL;
+      answer_.failure = error.description;
     }
   }
 

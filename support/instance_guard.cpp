@@ -15,7 +15,7 @@ namespace {
 class InstanceGuard : public ComObject<IOxInstanceGuard> {
  public:
   HRESULT STDMETHODCALLTYPE IsFirstInstance(LPCWSTR key, VARIANT_BOOL* result) override {
-    return guarded([&] {
+    return ox::comMethod([&] {
       requirePointer(result);
       if (!key || !*key) fail(E_INVALIDARG, L"Пустой ключ");
       *result = isFirst(key) ? VARIANT_TRUE : VARIANT_FALSE;

@@ -38,7 +38,7 @@ class MessageDialogs : public ComObject<IOxMessageDialogs> {
  public:
   HRESULT STDMETHODCALLTYPE ShowError(LONG number, LPCWSTR description, LONG style, HWND owner, LPCWSTR message,
                                       LONG flags, LONG* result) override {
-    return guarded([&] {
+    return ox::comMethod([&] {
       if (flags != 0) fail(E_INVALIDARG, L"flags");
       std::wstring text = orEmpty(message) + L"\n\nОшибка " + errorNumber(number);
       if (description && *description) text += L": " + std::wstring(description);
@@ -51,7 +51,7 @@ class MessageDialogs : public ComObject<IOxMessageDialogs> {
 
   HRESULT STDMETHODCALLTYPE ShowAbout(HWND owner, IOxApplication* app, LPCWSTR description, IPictureDisp* picture,
                                       LPCWSTR dedication, LONG* result) override {
-    return guarded([&] {
+    return ox::comMethod([&] {
       AboutContent content;
       content.title = app ? readApplication(app, &IOxApplication::get_ProductName) : applicationTitle();
       content.version = app ? readApplication(app, &IOxApplication::get_Version) : L"";

@@ -7,7 +7,7 @@
 using namespace oxs;
 
 OXAPI oxRegisterAppPath(LONG* result) {
-  return guarded([&] {
+  return ox::comMethod([&] {
     requirePointer(result);
     const std::wstring folder = folderOf(modulePath(nullptr));
     // Replaces the current directory in the DLL search order.
@@ -17,14 +17,14 @@ OXAPI oxRegisterAppPath(LONG* result) {
 }
 
 OXAPI oxIsInIDE(VARIANT_BOOL* result) {
-  return guarded([&] {
+  return ox::comMethod([&] {
     requirePointer(result);
     *result = VARIANT_FALSE;
   });
 }
 
 OXAPI oxObjectRelease(IUnknown* object, LONG* result) {
-  return guarded([&] {
+  return ox::comMethod([&] {
     requirePointer(object);
     requirePointer(result);
     *result = static_cast<LONG>(object->Release());
@@ -32,7 +32,7 @@ OXAPI oxObjectRelease(IUnknown* object, LONG* result) {
 }
 
 OXAPI oxObjectAddRef(IUnknown* object, LONG* result) {
-  return guarded([&] {
+  return ox::comMethod([&] {
     requirePointer(object);
     requirePointer(result);
     *result = static_cast<LONG>(object->AddRef());
@@ -42,9 +42,8 @@ OXAPI oxObjectAddRef(IUnknown* object, LONG* result) {
 OX_EXPORT LONG WINAPI oxCallFunction_4_4(FARPROC function, LONG_PTR argument) {
   using OneArgument = LONG(WINAPI*)(LONG_PTR);
   if (!function) return E_POINTER;
-  try {
-    return reinterpret_cast<OneArgument>(reinterpret_cast<void (*)()>(function))(argument);
-  } catch (...) {
-    return reportCurrentException();
-  }
+  LONG result = 0;
+  const HRESULT status =
+      ox::comMethod([&] { result = reinterpret_cast<OneArgument>(reinterpret_cast<void (*)()>(function))(argument); });
+  return FAILED(status) ? status : result;
 }

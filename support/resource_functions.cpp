@@ -31,7 +31,7 @@ std::wstring decodeResourceText(const char* bytes, DWORD size) {
 }
 
 HRESULT loadTrayIcon(LPCWSTR name, HMODULE module, IPictureDisp** result) {
-  return guarded([&] {
+  return ox::comMethod([&] {
     requirePointer(result);
     *result = nullptr;
     UniqueIcon icon(loadIcon(module ? module : GetModuleHandleW(nullptr), name, GetSystemMetrics(SM_CXSMICON),
@@ -50,7 +50,7 @@ HRESULT loadTrayIcon(LPCWSTR name, HMODULE module, IPictureDisp** result) {
 }  // namespace
 
 OXAPI oxSetWindowResIconAll(HWND window, LPCWSTR resourceName) {
-  return guarded([&] {
+  return ox::comMethod([&] {
     if (!IsWindow(window)) failWin32(ERROR_INVALID_WINDOW_HANDLE, L"");
     const HMODULE program = GetModuleHandleW(nullptr);
     // Shared icons belong to the system, so replacing them later leaks nothing.
@@ -63,7 +63,7 @@ OXAPI oxSetWindowResIconAll(HWND window, LPCWSTR resourceName) {
 }
 
 OXAPI oxLoadResTextA(LPCWSTR name, LPCWSTR type, BSTR* result) {
-  return guarded([&] {
+  return ox::comMethod([&] {
     requirePointer(result);
     *result = nullptr;
     const HMODULE program = GetModuleHandleW(nullptr);

@@ -67,7 +67,7 @@ class SettingsStore : public ComObject<IOxSettingsStore> {
   HRESULT STDMETHODCALLTYPE GetValue(LPCWSTR section, LPCWSTR key, LONG scope, IOxApplication* app,
                                      const VARIANT* defaultValue, VARIANT_BOOL perApplication, LONG* status,
                                      VARIANT* result) override {
-    return guarded([&] {
+    return ox::comMethod([&] {
       requirePointer(result);
       VariantInit(result);
       requireCurrentUser(scope);
@@ -87,7 +87,7 @@ class SettingsStore : public ComObject<IOxSettingsStore> {
 
   HRESULT STDMETHODCALLTYPE SaveValue(LPCWSTR section, LPCWSTR key, LONG scope, const VARIANT* value,
                                       IOxApplication* app, VARIANT_BOOL perApplication, LONG* result) override {
-    return guarded([&] {
+    return ox::comMethod([&] {
       requirePointer(value);
       requireCurrentUser(scope);
       VARIANT text;

@@ -7,13 +7,13 @@
 using namespace oxs;
 
 OXAPI oxBuildFileName(LPCWSTR folder, LPCWSTR fileName, BSTR* result) {
-  return guarded([&] { putBstr(result, buildFileName(orEmpty(folder), orEmpty(fileName))); });
+  return ox::comMethod([&] { putBstr(result, buildFileName(orEmpty(folder), orEmpty(fileName))); });
 }
 
 OXAPI oxHexEx4(DWORD value, BSTR* result) {
-  return guarded([&] { putBstr(result, hexEx4(value)); });
+  return ox::comMethod([&] { putBstr(result, hexEx4(value)); });
 }
 
 OXAPI oxDebugPrint(LPCWSTR text) {
-  return guarded([&] { OutputDebugStringW((orEmpty(text) + L"\n").c_str()); });
+  return ox::comMethod([&] { OutputDebugStringW((orEmpty(text) + L"\n").c_str()); });
 }

@@ -16,7 +16,7 @@ namespace {
 class TextFile : public ComObject<IOxTextFile> {
  public:
   HRESULT STDMETHODCALLTYPE ReadAll(LPCWSTR path, VARIANT_BOOL failIfMissing, BSTR* text) override {
-    return guarded([&] {
+    return ox::comMethod([&] {
       requirePointer(text);
       *text = nullptr;
       if (!path || !*path) fail(E_INVALIDARG, L"Не задано имя файла");
@@ -32,7 +32,7 @@ class TextFile : public ComObject<IOxTextFile> {
   }
 
   HRESULT STDMETHODCALLTYPE WriteAll(LPCWSTR path, BSTR text, VARIANT_BOOL overwrite, LONG* result) override {
-    return guarded([&] {
+    return ox::comMethod([&] {
       if (!path || !*path) fail(E_INVALIDARG, L"Не задано имя файла");
       const std::u16string_view characters(reinterpret_cast<const char16_t*>(text ? text : L""),
                                            text ? SysStringLen(text) : 0);

@@ -40,7 +40,7 @@ class ForegroundInputLink {
 }  // namespace
 
 OXAPI oxGetThunderMainHandle(HWND* result) {
-  return guarded([&] {
+  return ox::comMethod([&] {
     requirePointer(result);
     *result = findAppWindow();
     if (!*result) failWin32(ERROR_INVALID_WINDOW_HANDLE, std::wstring(L"Окно класса ") + OX_APP_WINDOW_CLASS);
@@ -48,7 +48,7 @@ OXAPI oxGetThunderMainHandle(HWND* result) {
 }
 
 OXAPI oxSetForegroundWindowEx(HWND window, LONG* result) {
-  return guarded([&] {
+  return ox::comMethod([&] {
     requirePointer(result);
     requireWindow(window);
     ForegroundInputLink link;
@@ -58,14 +58,14 @@ OXAPI oxSetForegroundWindowEx(HWND window, LONG* result) {
 }
 
 OXAPI oxUnloadForm(HWND window) {
-  return guarded([&] {
+  return ox::comMethod([&] {
     requireWindow(window);
     SendMessageW(window, WM_CLOSE, 0, 0);
   });
 }
 
 OXAPI oxCenterFormEx(HWND window, LONG* result) {
-  return guarded([&] {
+  return ox::comMethod([&] {
     requirePointer(result);
     requireWindow(window);
     RECT bounds;
@@ -92,14 +92,14 @@ OXAPI oxCenterFormEx(HWND window, LONG* result) {
 }
 
 OXAPI oxHighlightText(HWND edit) {
-  return guarded([&] {
+  return ox::comMethod([&] {
     requireWindow(edit);
     SendMessageW(edit, EM_SETSEL, 0, -1);
   });
 }
 
 OXAPI oxGet_WM_TASKBAR_CREATED(UINT* result) {
-  return guarded([&] {
+  return ox::comMethod([&] {
     requirePointer(result);
     *result = RegisterWindowMessageW(L"TaskbarCreated");
     // An elevated process must let the shell's broadcast through; systems

@@ -1,8 +1,8 @@
-// C++ side of the support library: a failing status becomes an ox::Error that
-// carries the error's number and description; BSTRs and interface pointers
-// get owners.
+// C++ side of the support library: a failing status becomes an ox::Error
+// (oxerror.hpp); BSTRs and interface pointers get owners.
 #pragma once
 
+#include "oxerror.hpp"
 #include "oxlensupport.h"
 
 #include <string>
@@ -10,41 +10,6 @@
 #include <utility>
 
 namespace ox {
-
-struct Error {
-  long number;
-  std::wstring description;
-};
-
-// The system's text for a status, without its final line break.
-inline std::wstring systemText(HRESULT status) {
-  LPWSTR buffer = nullptr;
-  const DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-      static_cast<DWORD>(status), 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
-  std::wstring text(buffer ? buffer : L"", length);
-  LocalFree(buffer);
-  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n')) text.pop_back();
-  return text;
-}
-
-// Description left by the failing call (its COM error object), else the
-// system's text for the status.
-inline std::wstring describeStatus(HRESULT status) {
-  std::wstring description;
-  IErrorInfo* info = nullptr;
-  if (GetErrorInfo(0, &info) == S_OK && info) {
-    BSTR text = nullptr;
-    if (SUCCEEDED(info->GetDescription(&text)) && text) description.assign(text, SysStringLen(text));
-    SysFreeString(text);
-    info->Release();
-  }
-  return description.empty() ? systemText(status) : description;
-}
-
-inline void check(HRESULT status) {
-  if (FAILED(status)) throw Error{static_cast<long>(status), describeStatus(status)};
-}
 
 // A new BSTR holding `text`; null when there is no memory for it, or when it
 // is longer than a BSTR, which counts its bytes in 32 bits, can be.
