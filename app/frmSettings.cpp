@@ -5,10 +5,11 @@
 #include "runtime/label.h"
 #include "runtime/message_box.h"
 #include "runtime/unhandled_error.h"
-#include "runtime/variant.h"
 #include "runtime/window_text.h"
 
 #include <commctrl.h>
+
+#include "oxwin32.hpp"
 
 namespace {
 
@@ -104,7 +105,7 @@ void FrmSettings::SaveSettings() {
   }
   ConfigFileName = text;
   const auto SettingsStore = ox::create(oxCreateSettingsStore);
-  const runtime::Variant value(ConfigFileName);
+  const ox::Variant value(ConfigFileName);
   LONG ignored = 0;
   ox::check(SettingsStore->SaveValue(L"", ConfigFileSetting, 0, value.get(), &runtime::application(), VARIANT_TRUE,
                                      &ignored));

@@ -4,9 +4,10 @@
 #include "app/frmSettings.h"
 #include "runtime/application.h"
 #include "runtime/message_box.h"
-#include "runtime/variant.h"
 
 #include <commctrl.h>
+
+#include "oxwin32.hpp"
 
 std::wstring ConfigFileName;
 const wchar_t ApplicationGuid[] = L"" VEILMARK_APPLICATION_GUID;
@@ -21,8 +22,8 @@ bool CheckSettings() {
   IOxApplication* const app = &runtime::application();
   const auto SettingsStore = ox::create(oxCreateSettingsStore);
   LONG status = 0;
-  runtime::Variant value;
-  ox::check(SettingsStore->GetValue(L"", ConfigFileSetting, 0, app, runtime::Variant::missing(), VARIANT_TRUE,
+  ox::Variant value;
+  ox::check(SettingsStore->GetValue(L"", ConfigFileSetting, 0, app, ox::Variant::missing(), VARIANT_TRUE,
                                     &status, value.put()));
   ConfigFileName = value.text();
   if (ConfigFileName.empty()) {

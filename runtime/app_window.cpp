@@ -1,6 +1,6 @@
 #include "runtime/app_window.h"
 
-#include "runtime/module.h"
+#include "oxwin32.hpp"
 #include "runtime/win32_check.h"
 
 namespace runtime {
@@ -31,7 +31,7 @@ void registerClass() {
   WNDCLASSEXW windowClass = {};
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = appWindowProcedure;
-  windowClass.hInstance = thisModule();
+  windowClass.hInstance = ox::thisModule();
   windowClass.lpszClassName = OX_APP_WINDOW_CLASS;
   checkWin32(RegisterClassExW(&windowClass) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS);
 }
@@ -41,7 +41,7 @@ void registerClass() {
 AppWindow::AppWindow(const std::wstring& title) {
   registerClass();
   window_ = CreateWindowExW(0, OX_APP_WINDOW_CLASS, title.c_str(), WS_POPUP | WS_CLIPSIBLINGS | WS_SYSMENU, 0, 0, 0,
-                            0, nullptr, nullptr, thisModule(), nullptr);
+                            0, nullptr, nullptr, ox::thisModule(), nullptr);
   checkWin32(window_ != nullptr);
   currentWindow = window_;
 }

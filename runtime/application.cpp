@@ -1,36 +1,14 @@
 #include "runtime/application.h"
 
-#include "runtime/module.h"
 #include "runtime/win32_check.h"
+
+#include "oxwin32.hpp"
 
 #include <cwchar>
 #include <vector>
 
 namespace runtime {
 namespace {
-
-std::wstring moduleFileName() {
-  std::wstring name(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(thisModule(), name.data(), static_cast<DWORD>(name.size()));
-    checkWin32(length != 0);
-    if (length < name.size()) {
-      name.resize(length);
-      return name;
-    }
-    name.resize(name.size() * 2);
-  }
-}
-
-// "C:\Tools\Veilmark.exe" -> "C:\Tools"; a drive root keeps its backslash,
-// since "C:" alone would mean the current folder of drive C.
-std::wstring folderOf(const std::wstring& file) {
-  const std::wstring::size_type slash = file.find_last_of(L"\\/");
-  if (slash == std::wstring::npos) return std::wstring();
-  std::wstring folder = file.substr(0, slash);
-  if (!folder.empty() && folder.back() == L':') folder += L'\\';
-  return folder;
-}
 
 class VersionStrings {
  public:
@@ -80,12 +58,12 @@ HRESULT copyOut(const std::wstring& text, BSTR* result) {
 }  // namespace
 
 Application::Application() {
-  const std::wstring file = moduleFileName();
+  const std::wstring file = ox::modulePath(ox::thisModule());
   VersionStrings version(file);
   title_ = version.value(L"FileDescription");
   productName_ = version.value(L"ProductName");
   version_ = version.value(L"ProductVersion");
-  path_ = folderOf(file);
+  path_ = ox::folderOf(file);
 }
 
 Application& application() {

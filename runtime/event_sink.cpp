@@ -1,7 +1,7 @@
 #include "runtime/event_sink.h"
 
 #include "runtime/unhandled_error.h"
-#include "runtime/variant.h"
+#include "oxwin32.hpp"
 
 namespace runtime {
 
@@ -28,7 +28,7 @@ HRESULT EventSink::Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* params,
 LONG integerArgument(const DISPPARAMS& arguments, UINT position) {
   if (position >= arguments.cArgs) ox::check(DISP_E_PARAMNOTFOUND);
   VARIANT& argument = arguments.rgvarg[arguments.cArgs - 1 - position];  // listed last first
-  Variant value;
+  ox::Variant value;
   ox::check(VariantChangeType(value.put(), &argument, 0, VT_I4));
   return V_I4(value.get());
 }

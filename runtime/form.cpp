@@ -2,7 +2,7 @@
 
 #include "runtime/app_window.h"
 #include "runtime/message_loop.h"
-#include "runtime/module.h"
+#include "oxwin32.hpp"
 #include "runtime/win32_check.h"
 
 #include <algorithm>
@@ -52,7 +52,7 @@ void Form::load() {
     windowClass.style = CS_DBLCLKS;
     windowClass.lpfnWndProc = procedure;
     windowClass.cbWndExtra = DLGWINDOWEXTRA;
-    windowClass.hInstance = thisModule();
+    windowClass.hInstance = ox::thisModule();
     windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     windowClass.lpszClassName = kFormClass;
     return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
@@ -64,7 +64,7 @@ void Form::load() {
   checkWin32(AdjustWindowRectEx(&frame, style, FALSE, frame_.exStyle));
   const HWND window = CreateWindowExW(frame_.exStyle, kFormClass, frame_.caption, style, CW_USEDEFAULT, CW_USEDEFAULT,
                                       frame.right - frame.left, frame.bottom - frame.top, AppWindow::current(),
-                                      nullptr, thisModule(), this);
+                                      nullptr, ox::thisModule(), this);
   checkWin32(window != nullptr);
   createControls();
   Load();
@@ -101,7 +101,7 @@ HWND Form::addControl(const Control& control, HFONT font) {
   const HWND child = CreateWindowExW(control.exStyle, control.windowClass, control.text,
                                      WS_CHILD | WS_VISIBLE | control.style, place.left, place.top,
                                      place.right - place.left, place.bottom - place.top, window_,
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), thisModule(), nullptr);
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), ox::thisModule(), nullptr);
   checkWin32(child != nullptr);
   SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return child;

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "errors.h"
-#include "module_paths.h"
+#include "oxwin32.hpp"
 
 namespace oxs {
 namespace {
@@ -94,7 +94,7 @@ INT_PTR showAboutDialog(HWND owner, const AboutContent& content) {
              ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 10, 40, 212, 84, L"");
   layout.add(kDedication, kStaticClass, SS_CENTER | SS_NOPREFIX, 10, 130, 212, 10, L"");
   layout.add(IDOK, kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP, 91, 148, 50, 14, L"OK");
-  const INT_PTR result = DialogBoxIndirectParamW(thisModule(), layout.get(), owner, aboutProc,
+  const INT_PTR result = DialogBoxIndirectParamW(ox::thisModule(), layout.get(), owner, aboutProc,
                                                  reinterpret_cast<LPARAM>(&content));
   if (result == -1 || result == 0) failLastError(L"DialogBoxIndirectParam");
   return result;

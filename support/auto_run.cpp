@@ -3,7 +3,7 @@
 
 #include "com_object.h"
 #include "handles.h"
-#include "module_paths.h"
+#include "oxwin32.hpp"
 #include "registry_value.h"
 #include "text_helpers.h"
 
@@ -44,7 +44,7 @@ class AutoRun : public ComObject<IOxAutoRun> {
       const std::optional<RegistryValue> command =
           readRegistryValue(run.get(), key, std::wstring(L"HKCU\\") + kRunKey);
       const bool ours = command && (command->type == REG_SZ || command->type == REG_EXPAND_SZ) &&
-                        samePath(programOf(command->data), modulePath(nullptr));
+                        samePath(programOf(command->data), ox::modulePath(nullptr));
       *result = ours ? VARIANT_TRUE : VARIANT_FALSE;
     });
   }
@@ -53,7 +53,7 @@ class AutoRun : public ComObject<IOxAutoRun> {
     return ox::comMethod([&] {
       requireKey(key);
       if (scope != 0) fail(E_INVALIDARG, L"Поддерживается только автозапуск текущего пользователя");
-      const std::wstring command = L"\"" + modulePath(nullptr) + L"\"";
+      const std::wstring command = L"\"" + ox::modulePath(nullptr) + L"\"";
       UniqueKey run = openRunKey(KEY_SET_VALUE);
       const LSTATUS error = RegSetValueExW(run.get(), key, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
                                            static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));

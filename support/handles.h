@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "oxwin32.hpp"
+
 namespace oxs {
 
 struct HandleCloser {
@@ -14,11 +16,7 @@ struct HandleCloser {
 };
 using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
-struct KeyCloser {
-  using pointer = HKEY;
-  void operator()(HKEY key) const { RegCloseKey(key); }
-};
-using UniqueKey = std::unique_ptr<HKEY__, KeyCloser>;
+using ox::UniqueKey;
 
 struct IconDestroyer {
   using pointer = HICON;

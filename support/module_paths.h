@@ -1,17 +1,11 @@
-// Where the running program and this library live.
+// The running program's name, as the library's defaults use it.
 #pragma once
-
-#include <windows.h>
 
 #include <string>
 
 namespace oxs {
 
-// Full path of a loaded module; the program itself for nullptr.
-std::wstring modulePath(HMODULE module);
-std::wstring folderOf(const std::wstring& path);
 // The program's file name without folder and extension ("Veilmark").
 std::wstring programBaseName();
-HMODULE thisModule();
 
 }  // namespace oxs

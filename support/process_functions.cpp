@@ -2,14 +2,14 @@
 #include "oxlensupport.h"
 
 #include "errors.h"
-#include "module_paths.h"
+#include "oxwin32.hpp"
 
 using namespace oxs;
 
 OXAPI oxRegisterAppPath(LONG* result) {
   return ox::comMethod([&] {
     requirePointer(result);
-    const std::wstring folder = folderOf(modulePath(nullptr));
+    const std::wstring folder = ox::folderOf(ox::modulePath(nullptr));
     // Replaces the current directory in the DLL search order.
     if (!SetDllDirectoryW(folder.c_str())) failLastError(L"SetDllDirectory " + folder);
     *result = 1;

@@ -1,0 +1,110 @@
+// The small Win32 helpers each binary needs: its own module, a module's path
+// and folder, owners of an HKEY and a VARIANT, an error number as text.
+// Header-only, so that each binary carries its own copy and no two disagree.
+#pragma once
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <cwchar>
+#include <memory>
+#include <string>
+
+#include "oxerror.hpp"
+
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
+namespace ox {
+
+// The module (EXE or DLL) that this code is linked into.
+inline HINSTANCE thisModule() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
+
+// Full path of a loaded module; the program itself for nullptr.
+inline std::wstring modulePath(HMODULE module) {
+  // Paths may exceed MAX_PATH; grow until the name fits.
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) fail(HRESULT_FROM_WIN32(GetLastError()), L"GetModuleFileName");
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    if (path.size() >= 32768) fail(HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER), L"GetModuleFileName");
+    path.resize(path.size() * 2);
+  }
+}
+
+// "C:\Tools\Veilmark.exe" -> "C:\Tools"; a drive root keeps its backslash,
+// since "C:" alone would mean the current folder of drive C.
+inline std::wstring folderOf(const std::wstring& path) {
+  const size_t slash = path.find_last_of(L"\\/");
+  if (slash == std::wstring::npos) return std::wstring();
+  std::wstring folder = path.substr(0, slash);
+  if (!folder.empty() && folder.back() == L':') folder += L'\\';
+  return folder;
+}
+
+struct KeyCloser {
+  using pointer = HKEY;
+  void operator()(HKEY key) const { RegCloseKey(key); }
+};
+using UniqueKey = std::unique_ptr<HKEY__, KeyCloser>;
+
+// Owns one VARIANT.
+class Variant {
+ public:
+  Variant() = default;
+  // Only the type is set: a call that fails to fill it leaves nothing to free.
+  explicit Variant(VARTYPE type) { V_VT(&value_) = type; }
+  explicit Variant(const std::wstring& text) {
+    V_BSTR(&value_) = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    if (!V_BSTR(&value_)) fail(E_OUTOFMEMORY, systemText(E_OUTOFMEMORY));
+    V_VT(&value_) = VT_BSTR;
+  }
+  ~Variant() { VariantClear(&value_); }
+  Variant(const Variant&) = delete;
+  Variant& operator=(const Variant&) = delete;
+
+  // An optional argument that was left out.
+  static const VARIANT* missing() {
+    static const VARIANT left = [] {
+      VARIANT value = {};
+      V_VT(&value) = VT_ERROR;
+      V_ERROR(&value) = DISP_E_PARAMNOTFOUND;
+      return value;
+    }();
+    return &left;
+  }
+
+  VARIANT* get() { return &value_; }
+  const VARIANT* get() const { return &value_; }
+  // Emptied, to be filled by a call.
+  VARIANT* put() {
+    VariantClear(&value_);
+    return &value_;
+  }
+  // The value as text; Empty is "". A value that has no text raises.
+  std::wstring text() const {
+    Variant converted;
+    // The source is only read; the declaration just lacks its const.
+    check(VariantChangeType(converted.put(), const_cast<VARIANT*>(&value_), 0, VT_BSTR));
+    const BSTR text = V_BSTR(converted.get());
+    return text ? std::wstring(text, SysStringLen(text)) : std::wstring();
+  }
+
+ private:
+  VARIANT value_ = {};
+};
+
+// Negative numbers are statuses and read best in hexadecimal.
+inline std::wstring errorNumberText(long number) {
+  wchar_t text[16];
+  if (number < 0)
+    std::swprintf(text, 16, L"0x%08lX", static_cast<unsigned long>(number));
+  else
+    std::swprintf(text, 16, L"%ld", number);
+  return text;
+}
+
+}  // namespace ox
