@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "shell_version.h"
+
 namespace lumicon {
 
 std::wstring copyTruncated(const std::wstring& text, size_t maxChars) {
@@ -28,25 +30,35 @@ void copyAnsiField(const std::wstring& text, char* field, size_t capacity) {
   field[bytes] = '\0';
 }
 
-NOTIFYICONDATAA buildRecord(DWORD size, HWND window, UINT id, const TrayFields& fields) {
+namespace {
+
+// Cut whole in UTF-16 first, so that a cut is the same whatever the code page.
+void putText(const std::wstring& text, char* field, size_t capacity) {
+  copyAnsiField(copyTruncated(text, capacity - 1), field, capacity);
+}
+
+}  // namespace
+
+NOTIFYICONDATAA buildRecord(DWORD shellMajor, HWND window, UINT id, const TrayFields& fields) {
   NOTIFYICONDATAA record = {};
-  record.cbSize = size;
+  record.cbSize = recordSizeFor(shellMajor);
   record.hWnd = window;
   record.uID = id;
   record.uFlags = fields.flags;
   record.uCallbackMessage = fields.callbackMessage;
   record.hIcon = fields.icon;
-  const size_t tipCapacity = size < NOTIFYICONDATAA_V2_SIZE ? 64 : sizeof record.szTip;
-  copyAnsiField(fields.tip, record.szTip, tipCapacity);
-  copyAnsiField(fields.info, record.szInfo, sizeof record.szInfo);
+  putText(fields.tip, record.szTip, tipBufferLengthFor(shellMajor));
+  putText(fields.info, record.szInfo, sizeof record.szInfo);
   record.uTimeout = fields.timeout;
-  copyAnsiField(fields.infoTitle, record.szInfoTitle, sizeof record.szInfoTitle);
+  putText(fields.infoTitle, record.szInfoTitle, sizeof record.szInfoTitle);
   record.dwInfoFlags = fields.infoFlags;
   return record;
 }
 
-BOOL notifyShell(DWORD message, DWORD size, HWND window, UINT id, const TrayFields& fields) {
-  NOTIFYICONDATAA record = buildRecord(size, window, id, fields);
+std::optional<BOOL> notifyShell(DWORD message, HWND window, UINT id, const TrayFields& fields) {
+  const DWORD shellMajor = GetShellMajorVersion();
+  if ((fields.flags & NIF_INFO) && shellMajor < 5) return std::nullopt;
+  NOTIFYICONDATAA record = buildRecord(shellMajor, window, id, fields);
   return Shell_NotifyIconA(message, &record);
 }
 

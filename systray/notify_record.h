@@ -1,5 +1,5 @@
-// The one funnel for shell calls: every add, change and delete builds a fresh
-// all-zero NOTIFYICONDATAA from the fields it names and hands it to
+// The one funnel for shell calls: every add, change, delete and balloon builds
+// a fresh all-zero NOTIFYICONDATAA from the fields it names and hands it to
 // Shell_NotifyIconA. Text is kept wide until the record is converted.
 #pragma once
 
@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 namespace lumicon {
@@ -21,7 +22,8 @@ static_assert(offsetof(NOTIFYICONDATAA, szTip) == 24 && offsetof(NOTIFYICONDATAA
               offsetof(NOTIFYICONDATAA, szInfoTitle) == 420 && offsetof(NOTIFYICONDATAA, dwInfoFlags) == 484);
 #endif
 
-// What one shell call fills; every other field of the record stays zero.
+// What one shell call fills; every other field of the record stays zero. Text
+// is given whole: the record cuts it to its fields.
 struct TrayFields {
   UINT flags = 0;
   UINT callbackMessage = 0;
@@ -41,10 +43,13 @@ std::wstring copyTruncated(const std::wstring& text, size_t maxChars);
 // always written. Nothing is written past the field.
 void copyAnsiField(const std::wstring& text, char* field, size_t capacity);
 
-// The record of `size` bytes (NOTIFYICONDATAA_V1_SIZE or _V2_SIZE); the
-// tooltip gets the field capacity of that layout.
-NOTIFYICONDATAA buildRecord(DWORD size, HWND window, UINT id, const TrayFields& fields);
+// The record in the layout of shell `shellMajor`, which also sets how long a
+// tooltip may be.
+NOTIFYICONDATAA buildRecord(DWORD shellMajor, HWND window, UINT id, const TrayFields& fields);
 
-BOOL notifyShell(DWORD message, DWORD size, HWND window, UINT id, const TrayFields& fields);
+// One shell call for icon `id` of `window`, with the shell's version read for
+// this call alone. Balloon fields exist from shell 5 on: below it nothing is
+// sent and there is no answer.
+std::optional<BOOL> notifyShell(DWORD message, HWND window, UINT id, const TrayFields& fields);
 
 }  // namespace lumicon

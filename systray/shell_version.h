@@ -1,5 +1,5 @@
 // The shell's major version and what it decides: the record layout and the
-// tooltip length. Probed afresh on every use, never cached.
+// tooltip length. Probed afresh for every shell call, never cached.
 #pragma once
 
 #include <windows.h>
@@ -13,8 +13,5 @@ DWORD GetShellMajorVersion();
 // Pure forms, for a known major version.
 DWORD recordSizeFor(DWORD shellMajor);
 size_t tipBufferLengthFor(DWORD shellMajor);
-
-inline DWORD NotifyIconDataSize() { return recordSizeFor(GetShellMajorVersion()); }
-inline size_t TipBufferLength() { return tipBufferLengthFor(GetShellMajorVersion()); }
 
 }  // namespace lumicon

@@ -6,10 +6,8 @@
 #include "bstr_text.h"
 #include "com_failure.h"
 #include "diagnostics.h"
-#include "notify_record.h"
 #include "picture.h"
 #include "server_module.h"
-#include "shell_version.h"
 
 namespace lumicon {
 namespace {
@@ -195,14 +193,14 @@ HRESULT SysTray::ShowBaloon(BSTR Message, BSTR Title, TrayBaloonFlags Flags, LON
   return guarded([&] {
     TrayFields fields;
     fields.flags = NIF_INFO;
-    fields.info = copyTruncated(text(Message), 255);
+    fields.info = text(Message);
     fields.timeout = static_cast<UINT>(Timeout);
-    fields.infoTitle = copyTruncated(text(Title), 63);
+    fields.infoTitle = text(Title);
     fields.infoFlags = static_cast<DWORD>(Flags);
-    if (GetShellMajorVersion() < 5) return;
-    const BOOL accepted = notifyShell(NIM_MODIFY, NOTIFYICONDATAA_V2_SIZE, hWndSysTray, IconID, fields);
+    const std::optional<BOOL> accepted = notify(NIM_MODIFY, fields);
+    if (!accepted) return;
     V_VT(Result) = VT_BOOL;
-    V_BOOL(Result) = accepted ? VARIANT_TRUE : VARIANT_FALSE;
+    V_BOOL(Result) = *accepted ? VARIANT_TRUE : VARIANT_FALSE;
   });
 }
 
@@ -222,7 +220,7 @@ void SysTray::setIcon(IPictureDisp* picture) {
     TrayFields fields;
     fields.flags = NIF_ICON;
     fields.icon = handle;
-    notifyShell(NIM_MODIFY, NotifyIconDataSize(), hWndSysTray, IconID, fields);
+    notify(NIM_MODIFY, fields);
   }
   IconValue = picture;
   PropertyChanged(kDispidIcon);
@@ -232,8 +230,8 @@ void SysTray::setCaption(const std::wstring& caption) {
   if (InTray) {
     TrayFields fields;
     fields.flags = NIF_TIP;
-    fields.tip = copyTruncated(caption, TipBufferLength() - 1);
-    notifyShell(NIM_MODIFY, NotifyIconDataSize(), hWndSysTray, IconID, fields);
+    fields.tip = caption;
+    notify(NIM_MODIFY, fields);
   }
   CaptionValue = caption;
   PropertyChanged(DISPID_TEXT);
@@ -247,10 +245,10 @@ void SysTray::setVisible(bool show) {
       // The icon counts as shown whatever the shell answers, or if adding fails.
       InTray = true;
       VisibleValue = true;
-      AddTrayIcon(hWndSysTray, IconID, CaptionValue, IconValue.get());
+      AddTrayIcon(CaptionValue, IconValue.get());
     }
   } else if (InTray) {
-    DeleteTrayIcon(hWndSysTray, IconID);
+    DeleteTrayIcon();
     detachWindow();
     InTray = false;
   }
@@ -258,24 +256,26 @@ void SysTray::setVisible(bool show) {
   PropertyChanged(kDispidVisible);
 }
 
-void SysTray::AddTrayIcon(HWND window, UINT identifier, const std::wstring& caption, IPictureDisp* icon) {
+std::optional<BOOL> SysTray::notify(DWORD message, const TrayFields& fields) {
+  return notifyShell(message, hWndSysTray, IconID, fields);
+}
+
+void SysTray::AddTrayIcon(const std::wstring& caption, IPictureDisp* icon) {
   TrayFields fields;
   if (icon) {
     fields.icon = pictureHandle(icon);
     fields.flags |= NIF_ICON;
   }
   if (!caption.empty()) {
-    fields.tip = copyTruncated(caption, TipBufferLength() - 1);
+    fields.tip = caption;
     fields.flags |= NIF_TIP;
   }
   fields.callbackMessage = WM_TRAY_CALLBACK;
   fields.flags |= NIF_MESSAGE;
-  notifyShell(NIM_ADD, NotifyIconDataSize(), window, identifier, fields);
+  notify(NIM_ADD, fields);
 }
 
-void SysTray::DeleteTrayIcon(HWND window, UINT identifier) {
-  notifyShell(NIM_DELETE, NotifyIconDataSize(), window, identifier, TrayFields{});
-}
+void SysTray::DeleteTrayIcon() { notify(NIM_DELETE, TrayFields{}); }
 
 // Self refers to the control without keeping it alive: the count taken by
 // the assignment is given back at once, and detach restores it before the

@@ -8,11 +8,13 @@
 #include <atomic>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "Lumicon_h.h"
 #include "connection_point.h"
 #include "frm_taskbar_hook.h"
+#include "notify_record.h"
 #include "oxlensupport.hpp"
 #include "tray_events.h"
 #include "window_procedures.h"
@@ -134,8 +136,10 @@ class SysTray final : public _SysTray,
   void setCaption(const std::wstring& text);
   void setVisible(bool show);
 
-  void AddTrayIcon(HWND window, UINT identifier, const std::wstring& caption, IPictureDisp* icon);
-  void DeleteTrayIcon(HWND window, UINT identifier);
+  // One shell call for this control's icon; empty when the shell was not asked.
+  std::optional<BOOL> notify(DWORD message, const TrayFields& fields);
+  void AddTrayIcon(const std::wstring& caption, IPictureDisp* icon);
+  void DeleteTrayIcon();
   void attachWindow();
   void detachWindow();
 
