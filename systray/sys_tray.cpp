@@ -82,29 +82,34 @@ void SysTray::Terminate() noexcept {
 
 HRESULT SysTray::QueryInterface(REFIID iid, void** result) {
   if (!result) return E_POINTER;
-  void* found = nullptr;
-  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, IID__SysTray))
-    found = static_cast<_SysTray*>(this);
-  else if (IsEqualIID(iid, IID_IConnectionPointContainer))
-    found = static_cast<IConnectionPointContainer*>(this);
-  else if (IsEqualIID(iid, IID_IProvideClassInfo) || IsEqualIID(iid, IID_IProvideClassInfo2))
-    found = static_cast<IProvideClassInfo2*>(this);
-  else if (IsEqualIID(iid, IID_IOleObject))
-    found = static_cast<IOleObject*>(this);
-  else if (IsEqualIID(iid, IID_IOleControl))
-    found = static_cast<IOleControl*>(this);
-  else if (IsEqualIID(iid, IID_IPersist) || IsEqualIID(iid, IID_IPersistStreamInit))
-    found = static_cast<IPersistStreamInit*>(this);
-  else if (IsEqualIID(iid, IID_IPersistPropertyBag))
-    found = static_cast<IPersistPropertyBag*>(this);
-  else if (IsEqualIID(iid, IID_IViewObject) || IsEqualIID(iid, IID_IViewObject2))
-    found = static_cast<IViewObject2*>(this);
-  else if (IsEqualIID(iid, IID_ICategorizeProperties))
-    found = static_cast<ICategorizeProperties*>(this);
-  *result = found;
-  if (!found) return E_NOINTERFACE;
-  AddRef();
-  return S_OK;
+  const struct {
+    REFIID iid;
+    void* found;
+  } interfaces[] = {
+      {IID_IUnknown, static_cast<_SysTray*>(this)},
+      {IID_IDispatch, static_cast<_SysTray*>(this)},
+      {IID__SysTray, static_cast<_SysTray*>(this)},
+      {IID_IConnectionPointContainer, static_cast<IConnectionPointContainer*>(this)},
+      {IID_IProvideClassInfo, static_cast<IProvideClassInfo2*>(this)},
+      {IID_IProvideClassInfo2, static_cast<IProvideClassInfo2*>(this)},
+      {IID_IOleObject, static_cast<IOleObject*>(this)},
+      {IID_IOleControl, static_cast<IOleControl*>(this)},
+      {IID_IPersist, static_cast<IPersistStreamInit*>(this)},
+      {IID_IPersistStreamInit, static_cast<IPersistStreamInit*>(this)},
+      {IID_IPersistPropertyBag, static_cast<IPersistPropertyBag*>(this)},
+      {IID_IViewObject, static_cast<IViewObject2*>(this)},
+      {IID_IViewObject2, static_cast<IViewObject2*>(this)},
+      {IID_ICategorizeProperties, static_cast<ICategorizeProperties*>(this)},
+  };
+  for (const auto& entry : interfaces) {
+    if (IsEqualIID(iid, entry.iid)) {
+      *result = entry.found;
+      AddRef();
+      return S_OK;
+    }
+  }
+  *result = nullptr;
+  return E_NOINTERFACE;
 }
 
 ULONG SysTray::AddRef() { return ++references_; }
