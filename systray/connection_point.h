@@ -5,22 +5,24 @@
 #include <ocidl.h>
 
 #include <map>
+#include <type_traits>
 #include <vector>
 
 #include "oxlensupport.hpp"
 
 namespace lumicon {
 
+// Sink is the interface the control calls the sinks through: IDispatch for a
+// dispinterface, which also takes sinks that offer only IDispatch.
+template <class Sink>
 class ConnectionPoint final : public IConnectionPoint {
  public:
-  // A dispinterface point also takes sinks that offer only IDispatch.
-  ConnectionPoint(IConnectionPointContainer& owner, REFIID iid, bool dispinterface)
-      : owner_(owner), iid_(iid), dispinterface_(dispinterface) {}
+  ConnectionPoint(IConnectionPointContainer& owner, REFIID iid) : owner_(owner), iid_(iid) {}
   ConnectionPoint(const ConnectionPoint&) = delete;
   ConnectionPoint& operator=(const ConnectionPoint&) = delete;
 
   // The sinks as advised right now; a sink may unadvise while being called.
-  std::vector<ox::Ptr<IUnknown>> sinks() const;
+  std::vector<ox::Ptr<Sink>> sinks() const;
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** result) override;
   ULONG STDMETHODCALLTYPE AddRef() override { return owner_.AddRef(); }
@@ -33,11 +35,16 @@ class ConnectionPoint final : public IConnectionPoint {
   HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** result) override;
 
  private:
+  static constexpr bool dispinterface = std::is_same_v<Sink, IDispatch>;
+
   IConnectionPointContainer& owner_;
   IID iid_;
-  bool dispinterface_;
-  std::map<DWORD, ox::Ptr<IUnknown>> sinks_;
+  std::map<DWORD, ox::Ptr<Sink>> sinks_;
   DWORD nextCookie_ = 1;
 };
+
+// Built once, in connection_point.cpp, for the control's two points.
+extern template class ConnectionPoint<IDispatch>;
+extern template class ConnectionPoint<IPropertyNotifySink>;
 
 }  // namespace lumicon

@@ -325,9 +325,8 @@ void SysTray::raiseEvent(SysTrayEvent event, std::initializer_list<LONG> argumen
     V_I4(&values[at]) = argument;
   }
   DISPPARAMS params = {values.data(), nullptr, static_cast<UINT>(values.size()), 0};
-  for (const ox::Ptr<IUnknown>& sink : events_.sinks())
-    static_cast<IDispatch*>(static_cast<void*>(sink.get()))
-        ->Invoke(event, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+  for (const ox::Ptr<IDispatch>& sink : events_.sinks())
+    sink->Invoke(event, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
 }
 
 // ---- Taskbar hook -------------------------------------------------------

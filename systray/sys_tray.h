@@ -179,8 +179,8 @@ class SysTray final : public _SysTray,
   ox::Ptr<ITypeLib> typeLib_;
   ox::Ptr<ITypeInfo> dispatchInfo_;
   ox::Ptr<ITypeInfo> classInfo_;
-  ConnectionPoint events_{*this, DIID___SysTray, true};
-  ConnectionPoint propertyNotify_{*this, IID_IPropertyNotifySink, false};
+  ConnectionPoint<IDispatch> events_{*this, DIID___SysTray};
+  ConnectionPoint<IPropertyNotifySink> propertyNotify_{*this, IID_IPropertyNotifySink};
 };
 
 }  // namespace lumicon

@@ -57,8 +57,7 @@ void SysTray::PropertyChanged(DISPID property) {
   dirty_ = true;
   // A sink may release the host's last reference; the others still hear of the change.
   const ox::Ptr<_SysTray> keepAlive(this);
-  for (const ox::Ptr<IUnknown>& sink : propertyNotify_.sinks())
-    static_cast<IPropertyNotifySink*>(static_cast<void*>(sink.get()))->OnChanged(property);
+  for (const ox::Ptr<IPropertyNotifySink>& sink : propertyNotify_.sinks()) sink->OnChanged(property);
 }
 
 // ---- IConnectionPointContainer ------------------------------------------
