@@ -8,6 +8,7 @@
 #include "runtime/message_box.h"
 #include "runtime/property_bag.h"
 #include "runtime/unhandled_error.h"
+#include "systray/dispids.h"
 
 #include <shellapi.h>
 
@@ -15,12 +16,6 @@
 #include <string>
 
 namespace {
-
-// The SysTray control's members as its type library numbers them.
-constexpr DISPID kIcon = 0x68030001;
-constexpr DISPID kCaption = DISPID_TEXT;
-constexpr DISPID kVisible = 0x68030000;
-constexpr DISPID kMouseUp = 3;
 
 enum MouseButton : LONG { kLeft = 1, kRight = 2 };
 
@@ -72,7 +67,7 @@ void FrmMain::createControls() {
   fillStoredData(*storedData.get());
   stMain_ = std::make_unique<runtime::ActiveXControl>(
       L"Lumicon.SysTray", L"stMain", *storedData.get(), [this](DISPID event, const DISPPARAMS& arguments) {
-        if (event == kMouseUp) stMain_MouseUp(runtime::integerArgument(arguments, 0));
+        if (event == lumicon::kDispidMouseUp) stMain_MouseUp(runtime::integerArgument(arguments, 0));
       });
 }
 
@@ -85,14 +80,14 @@ void FrmMain::Load() {
   UpdateMenuChecks();
   TrayIcons_[0] = loadTrayIcon(L"IDI_TRAY_ON");
   TrayIcons_[1] = loadTrayIcon(L"IDI_TRAY_OFF");
-  stMain_->putText(kCaption, L"Veilmark");
-  stMain_->putRefObject(kIcon, GetStateIcon());
-  stMain_->putBoolean(kVisible, true);
+  stMain_->putText(lumicon::kDispidCaption, L"Veilmark");
+  stMain_->putRefObject(lumicon::kDispidIcon, GetStateIcon());
+  stMain_->putBoolean(lumicon::kDispidVisible, true);
 }
 
 void FrmMain::Unload() {
-  stMain_->putBoolean(kVisible, false);
-  stMain_->putRefObject(kIcon, nullptr);
+  stMain_->putBoolean(lumicon::kDispidVisible, false);
+  stMain_->putRefObject(lumicon::kDispidIcon, nullptr);
   TrayIcons_[0] = nullptr;
   TrayIcons_[1] = nullptr;
   stMain_.reset();
@@ -184,7 +179,7 @@ void FrmMain::ShowForwardingState() {
   const bool on = IsForwardingOn();
   if (!isLoaded()) return;
   menus_->setChecked(mnuContext(ForwardingItem), on);
-  stMain_->putObject(kIcon, GetStateIcon());
+  stMain_->putObject(lumicon::kDispidIcon, GetStateIcon());
 }
 
 void FrmMain::ReadAutoRunMark() {

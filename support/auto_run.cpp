@@ -27,11 +27,11 @@ std::wstring programOf(std::wstring command) {
   return command;
 }
 
-UniqueKey openRunKey(REGSAM access) {
+ox::Key openRunKey(REGSAM access) {
   HKEY key = nullptr;
   const LSTATUS error = RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, access, nullptr, &key, nullptr);
   if (error != ERROR_SUCCESS) failWin32(error, std::wstring(L"HKCU\\") + kRunKey);
-  return UniqueKey(key);
+  return ox::Key(key);
 }
 
 class AutoRun : public ComObject<IOxAutoRun> {
@@ -40,7 +40,7 @@ class AutoRun : public ComObject<IOxAutoRun> {
     return ox::comMethod([&] {
       requirePointer(result);
       requireKey(key);
-      UniqueKey run = openRunKey(KEY_QUERY_VALUE);
+      ox::Key run = openRunKey(KEY_QUERY_VALUE);
       const std::optional<RegistryValue> command =
           readRegistryValue(run.get(), key, std::wstring(L"HKCU\\") + kRunKey);
       const bool ours = command && (command->type == REG_SZ || command->type == REG_EXPAND_SZ) &&
@@ -54,7 +54,7 @@ class AutoRun : public ComObject<IOxAutoRun> {
       requireKey(key);
       if (scope != 0) fail(E_INVALIDARG, L"Поддерживается только автозапуск текущего пользователя");
       const std::wstring command = L"\"" + ox::modulePath(nullptr) + L"\"";
-      UniqueKey run = openRunKey(KEY_SET_VALUE);
+      ox::Key run = openRunKey(KEY_SET_VALUE);
       const LSTATUS error = RegSetValueExW(run.get(), key, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
                                            static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
       if (error != ERROR_SUCCESS) failWin32(error, std::wstring(L"HKCU\\") + kRunKey + L"\\" + key);
@@ -65,7 +65,7 @@ class AutoRun : public ComObject<IOxAutoRun> {
   HRESULT STDMETHODCALLTYPE Disable(LPCWSTR key, LONG* result) override {
     return ox::comMethod([&] {
       requireKey(key);
-      UniqueKey run = openRunKey(KEY_SET_VALUE);
+      ox::Key run = openRunKey(KEY_SET_VALUE);
       const LSTATUS error = RegDeleteValueW(run.get(), key);
       if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND) {
         failWin32(error, std::wstring(L"HKCU\\") + kRunKey + L"\\" + key);

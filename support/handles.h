@@ -5,8 +5,6 @@
 
 #include <memory>
 
-#include "oxwin32.hpp"
-
 namespace oxs {
 
 struct HandleCloser {
@@ -15,8 +13,6 @@ struct HandleCloser {
   }
 };
 using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-
-using ox::UniqueKey;
 
 struct IconDestroyer {
   using pointer = HICON;

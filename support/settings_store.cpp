@@ -6,6 +6,7 @@
 #include "app_window.h"
 #include "com_object.h"
 #include "handles.h"
+#include "oxwin32.hpp"
 #include "registry_value.h"
 #include "text_helpers.h"
 
@@ -47,7 +48,7 @@ bool readValue(const std::wstring& path, LPCWSTR key, VARIANT* result) {
   const LSTATUS error = RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &opened);
   if (error == ERROR_FILE_NOT_FOUND) return false;
   if (error != ERROR_SUCCESS) failWin32(error, L"HKCU\\" + path);
-  UniqueKey owner(opened);
+  ox::Key owner(opened);
   const std::optional<RegistryValue> value = readRegistryValue(opened, key, L"HKCU\\" + path);
   if (!value) return false;
   if (value->type == REG_DWORD && value->data.size() >= 2) {
@@ -101,7 +102,7 @@ class SettingsStore : public ComObject<IOxSettingsStore> {
       LSTATUS error = RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
                                       &created, nullptr);
       if (error != ERROR_SUCCESS) failWin32(error, L"HKCU\\" + path);
-      UniqueKey owner(created);
+      ox::Key owner(created);
       error = RegSetValueExW(created, key, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                              static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
       if (error != ERROR_SUCCESS) failWin32(error, L"HKCU\\" + path + L"\\" + orEmpty(key));

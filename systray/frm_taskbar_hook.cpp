@@ -7,19 +7,12 @@ namespace {
 
 const runtime::FormFrame kFrame = {L"Taskbar hook window", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0, 1440, 720};
 
-// A failure here must not end the program that hosts the control: it is
-// noted and the message goes on as if unhandled.
-void noteFailure(const ox::Error& error) noexcept {
-  try {
-    debugPrint(L"frmTaskbarHook::WindowProc() ==> Error " + hex(static_cast<DWORD>(error.number)) + L": " +
-               error.description);
-  } catch (...) {
-  }
-}
-
 }  // namespace
 
-frmTaskbarHook::frmTaskbarHook() : runtime::Form(kFrame, noteFailure) {}
+// A failure here must not end the program that hosts the control: it is
+// noted and the message goes on as if unhandled.
+frmTaskbarHook::frmTaskbarHook()
+    : runtime::Form(kFrame, [](const ox::Error& error) { noteFailure(L"frmTaskbarHook::WindowProc", error); }) {}
 
 void frmTaskbarHook::Subclass(HWND hWndSysTray) {
   debugPrint(L"frmTaskbarHook::Subclass() ==> hWndSysTray = " + hex(hWndSysTray));

@@ -1,6 +1,6 @@
 #include "picture.h"
 
-#include "com_failure.h"
+#include "oxerror.hpp"
 
 namespace lumicon {
 namespace {
@@ -9,7 +9,7 @@ VARIANT readProperty(IPictureDisp* picture, DISPID member) {
   DISPPARAMS none = {};
   VARIANT value;
   VariantInit(&value);
-  check(picture->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &value, nullptr,
+  ox::check(picture->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &value, nullptr,
                         nullptr));
   return value;
 }
@@ -18,7 +18,7 @@ LONG readLong(IPictureDisp* picture, DISPID member) {
   VARIANT value = readProperty(picture, member);
   const HRESULT status = VariantChangeType(&value, &value, 0, VT_I4);
   if (FAILED(status)) VariantClear(&value);
-  check(status);
+  ox::check(status);
   return V_I4(&value);
 }
 

@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "Lumicon_h.h"
-#include "com_failure.h"
+#include "oxerror.hpp"
+#include "oxwin32.hpp"
 #include "server_module.h"
 
 namespace lumicon {
@@ -55,21 +56,6 @@ const RegistryValue kRegistration[] = {
 // Keys shared with other servers: only their subkeys are ours.
 const wchar_t* const kSharedContainers[] = {L"CLSID", L"TypeLib", L"Interface"};
 
-class RegistryKey {
- public:
-  RegistryKey() = default;
-  ~RegistryKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  RegistryKey(const RegistryKey&) = delete;
-  RegistryKey& operator=(const RegistryKey&) = delete;
-  HKEY* put() { return &key_; }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
-
 std::wstring guidText(REFGUID guid) {
   wchar_t text[40];
   StringFromGUID2(guid, text, 40);
@@ -77,7 +63,7 @@ std::wstring guidText(REFGUID guid) {
 }
 
 std::wstring expand(std::wstring text) {
-  const std::wstring path = modulePath();
+  const std::wstring path = ox::modulePath(ox::thisModule());
   const std::pair<const wchar_t*, std::wstring> placeholders[] = {
       {L"{CLSID}", guidText(CLSID_SysTray)},
       {L"{LIBID}", guidText(LIBID_Lumicon)},
@@ -94,7 +80,7 @@ std::wstring expand(std::wstring text) {
 }
 
 void checkWin32(LSTATUS status) {
-  if (status != ERROR_SUCCESS) throw ComFailure{HRESULT_FROM_WIN32(status)};
+  if (status != ERROR_SUCCESS) ox::fail(HRESULT_FROM_WIN32(status), L"");
 }
 
 // The key that unregistering removes whole for a row: below a shared
@@ -108,7 +94,7 @@ std::wstring ownedRoot(const std::wstring& key) {
 }
 
 bool isEmptyKey(HKEY root, const std::wstring& path) {
-  RegistryKey key;
+  ox::Key key;
   if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return false;
   DWORD subkeys = 0, values = 0;
   return RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
@@ -132,7 +118,7 @@ void unregisterFrom(HKEY root) {
 
 void registerIn(HKEY root) {
   for (const RegistryValue& row : kRegistration) {
-    RegistryKey key;
+    ox::Key key;
     checkWin32(RegCreateKeyExW(root, expand(row.key).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr));
     const std::wstring data = expand(row.data);
     checkWin32(RegSetValueExW(key.get(), row.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
@@ -141,17 +127,17 @@ void registerIn(HKEY root) {
 }
 
 HRESULT update(const wchar_t* classesRoot, HKEY hive, bool install) {
-  RegistryKey root;
+  ox::Key root;
   const LSTATUS opened =
       install ? RegCreateKeyExW(hive, classesRoot, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, root.put(), nullptr)
               : RegOpenKeyExW(hive, classesRoot, 0, KEY_ALL_ACCESS, root.put());
   if (!install && opened == ERROR_FILE_NOT_FOUND) return S_OK;
   if (opened != ERROR_SUCCESS) return HRESULT_FROM_WIN32(opened);
-  const HRESULT status = guarded([&] {
+  const HRESULT status = ox::comMethod([&] {
     if (install) registerIn(root.get());
     else unregisterFrom(root.get());
   });
-  if (FAILED(status) && install) guarded([&] { unregisterFrom(root.get()); });
+  if (FAILED(status) && install) ox::comMethod([&] { unregisterFrom(root.get()); });
   return install && FAILED(status) ? SELFREG_E_CLASS : status;
 }
 

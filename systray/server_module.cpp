@@ -15,18 +15,6 @@ std::atomic<long> serverLocks{0};
 
 }  // namespace
 
-std::wstring modulePath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(thisModule(), path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
-}
-
 void objectCreated() { ++liveObjects; }
 void objectDestroyed() { --liveObjects; }
 void lockServer(bool lock) { lock ? ++serverLocks : --serverLocks; }

@@ -2,7 +2,7 @@
 
 #include <olectl.h>
 
-#include "com_failure.h"
+#include "oxerror.hpp"
 #include "oxlensupport.hpp"
 
 namespace lumicon {
@@ -13,16 +13,16 @@ constexpr DWORD kFormatVersion = 1;
 template <class T>
 void put(IStream* stream, const T& value) {
   ULONG written = 0;
-  check(stream->Write(&value, sizeof value, &written));
-  if (written != sizeof value) throw ComFailure{STG_E_WRITEFAULT};
+  ox::check(stream->Write(&value, sizeof value, &written));
+  if (written != sizeof value) ox::fail(STG_E_WRITEFAULT, L"");
 }
 
 template <class T>
 T take(IStream* stream) {
   T value{};
   ULONG read = 0;
-  check(stream->Read(&value, sizeof value, &read));
-  if (read != sizeof value) throw ComFailure{STG_E_READFAULT};
+  ox::check(stream->Read(&value, sizeof value, &read));
+  if (read != sizeof value) ox::fail(STG_E_READFAULT, L"");
   return value;
 }
 
@@ -30,18 +30,18 @@ void putText(IStream* stream, const wchar_t* text, DWORD length) {
   put(stream, length);
   ULONG written = 0;
   const ULONG bytes = length * sizeof(wchar_t);
-  check(stream->Write(text, bytes, &written));
-  if (written != bytes) throw ComFailure{STG_E_WRITEFAULT};
+  ox::check(stream->Write(text, bytes, &written));
+  if (written != bytes) ox::fail(STG_E_WRITEFAULT, L"");
 }
 
 std::wstring takeText(IStream* stream) {
   const DWORD length = take<DWORD>(stream);
-  if (length > 0x100000) throw ComFailure{STG_E_READFAULT};
+  if (length > 0x100000) ox::fail(STG_E_READFAULT, L"");
   std::wstring text(length, L'\0');
   ULONG read = 0;
   const ULONG bytes = length * sizeof(wchar_t);
-  check(stream->Read(text.data(), bytes, &read));
-  if (read != bytes) throw ComFailure{STG_E_READFAULT};
+  ox::check(stream->Read(text.data(), bytes, &read));
+  if (read != bytes) ox::fail(STG_E_READFAULT, L"");
   return text;
 }
 
@@ -49,14 +49,14 @@ std::wstring takeText(IStream* stream) {
 // another class: saved data must not make the control create just any class.
 IUnknown* loadPicture(IStream* stream) {
   CLSID stored;
-  check(ReadClassStm(stream, &stored));
+  ox::check(ReadClassStm(stream, &stored));
   if (!IsEqualCLSID(stored, CLSID_StdPicture)) return nullptr;
   IPersistStream* picture = nullptr;
-  check(CoCreateInstance(CLSID_StdPicture, nullptr, CLSCTX_INPROC_SERVER, IID_IPersistStream,
+  ox::check(CoCreateInstance(CLSID_StdPicture, nullptr, CLSCTX_INPROC_SERVER, IID_IPersistStream,
                          reinterpret_cast<void**>(&picture)));
   const HRESULT loaded = picture->Load(stream);
   if (FAILED(loaded)) picture->Release();
-  check(loaded);
+  ox::check(loaded);
   return picture;
 }
 
@@ -86,7 +86,7 @@ HRESULT StreamPropertyBag::Write(LPCOLESTR name, VARIANT* value) {
   VariantInit(&copy);
   const HRESULT status = VariantCopy(&copy, value);
   if (FAILED(status)) return status;
-  return guarded([&] { values_.add(name, copy); });
+  return ox::comMethod([&] { values_.add(name, copy); });
 }
 
 void StreamPropertyBag::save(IStream* stream) const {
@@ -107,15 +107,15 @@ void StreamPropertyBag::save(IStream* stream) const {
         const bool present = V_UNKNOWN(&value) != nullptr;
         put(stream, static_cast<BYTE>(present));
         if (!present) break;
-        check(V_UNKNOWN(&value)->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(persist.put())));
-        check(OleSaveToStream(persist.get(), stream));
+        ox::check(V_UNKNOWN(&value)->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(persist.put())));
+        ox::check(OleSaveToStream(persist.get(), stream));
       }
     }
   }
 }
 
 void StreamPropertyBag::load(IStream* stream) {
-  if (take<DWORD>(stream) != kFormatVersion) throw ComFailure{STG_E_OLDFORMAT};
+  if (take<DWORD>(stream) != kFormatVersion) ox::fail(STG_E_OLDFORMAT, L"");
   const DWORD count = take<DWORD>(stream);
   for (DWORD i = 0; i < count; ++i) {
     const std::wstring name = takeText(stream);
@@ -146,7 +146,7 @@ void StreamPropertyBag::load(IStream* stream) {
         break;
       }
       default:
-        throw ComFailure{STG_E_READFAULT};
+        ox::fail(STG_E_READFAULT, L"");
     }
     values_.add(name, value);
   }

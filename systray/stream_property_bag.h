@@ -15,7 +15,7 @@ class StreamPropertyBag final : public IPropertyBag {
   StreamPropertyBag(const StreamPropertyBag&) = delete;
   StreamPropertyBag& operator=(const StreamPropertyBag&) = delete;
 
-  // Throw ComFailure when the stream fails or holds something else. Reading
+  // Throw ox::Error when the stream fails or holds something else. Reading
   // stops at an object of any class but the standard picture: nothing is
   // created from it, and no name from there on can be read.
   void load(IStream* stream);

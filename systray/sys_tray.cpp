@@ -4,7 +4,8 @@
 #include <vector>
 
 #include "bstr_text.h"
-#include "com_failure.h"
+#include "oxerror.hpp"
+#include "oxwin32.hpp"
 #include "diagnostics.h"
 #include "picture.h"
 #include "server_module.h"
@@ -20,14 +21,14 @@ HWND createControlWindow() {
     WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.hInstance = thisModule();
+    windowClass.hInstance = ox::thisModule();
     windowClass.lpszClassName = L"LumiconSysTray";
     return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
   }();
-  if (!registered) throw ComFailure{HRESULT_FROM_WIN32(GetLastError())};
+  if (!registered) ox::fail(HRESULT_FROM_WIN32(GetLastError()), L"");
   const HWND window = CreateWindowExW(0, L"LumiconSysTray", L"SysTray", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                      thisModule(), nullptr);
-  if (!window) throw ComFailure{HRESULT_FROM_WIN32(GetLastError())};
+                                      ox::thisModule(), nullptr);
+  if (!window) ox::fail(HRESULT_FROM_WIN32(GetLastError()), L"");
   return window;
 }
 
@@ -35,7 +36,7 @@ HWND createControlWindow() {
 
 HRESULT SysTray::create(REFIID iid, void** result) {
   SysTray* control = nullptr;
-  const HRESULT created = guarded([&] { control = new SysTray; });
+  const HRESULT created = ox::comMethod([&] { control = new SysTray; });
   if (FAILED(created)) return created;
   const HRESULT status = control->QueryInterface(iid, result);
   control->Release();
@@ -52,7 +53,7 @@ SysTray::SysTray() {
     DestroyWindow(hWndSysTray);
     throw;
   }
-  face_ = static_cast<HBITMAP>(LoadImageW(thisModule(), L"BACK", IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+  face_ = static_cast<HBITMAP>(LoadImageW(ox::thisModule(), L"BACK", IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
 }
 
 SysTray::~SysTray() {
@@ -128,9 +129,9 @@ ULONG SysTray::Release() {
 // ---- IDispatch ----------------------------------------------------------
 
 ITypeInfo* SysTray::typeInfo(REFGUID guid) {
-  if (!typeLib_) check(LoadTypeLibEx(modulePath().c_str(), REGKIND_NONE, typeLib_.put()));
+  if (!typeLib_) ox::check(LoadTypeLibEx(ox::modulePath(ox::thisModule()).c_str(), REGKIND_NONE, typeLib_.put()));
   ox::Ptr<ITypeInfo>& info = IsEqualGUID(guid, IID__SysTray) ? dispatchInfo_ : classInfo_;
-  if (!info) check(typeLib_->GetTypeInfoOfGuid(guid, info.put()));
+  if (!info) ox::check(typeLib_->GetTypeInfoOfGuid(guid, info.put()));
   return info.get();
 }
 
@@ -144,7 +145,7 @@ HRESULT SysTray::GetTypeInfo(UINT index, LCID, ITypeInfo** result) {
   if (!result) return E_POINTER;
   *result = nullptr;
   if (index != 0) return DISP_E_BADINDEX;
-  return guarded([&] {
+  return ox::comMethod([&] {
     *result = typeInfo(IID__SysTray);
     (*result)->AddRef();
   });
@@ -152,21 +153,21 @@ HRESULT SysTray::GetTypeInfo(UINT index, LCID, ITypeInfo** result) {
 
 HRESULT SysTray::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
   ITypeInfo* info = nullptr;
-  const HRESULT status = guarded([&] { info = typeInfo(IID__SysTray); });
+  const HRESULT status = ox::comMethod([&] { info = typeInfo(IID__SysTray); });
   return FAILED(status) ? status : info->GetIDsOfNames(names, count, ids);
 }
 
 HRESULT SysTray::Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* exception, UINT* argumentError) {
   ITypeInfo* info = nullptr;
-  const HRESULT status = guarded([&] { info = typeInfo(IID__SysTray); });
+  const HRESULT status = ox::comMethod([&] { info = typeInfo(IID__SysTray); });
   if (FAILED(status)) return status;
   return info->Invoke(static_cast<_SysTray*>(this), member, flags, params, result, exception, argumentError);
 }
 
 // ---- Properties and methods ---------------------------------------------
 
-HRESULT SysTray::putref_Icon(IPictureDisp* vData) { return guarded([&] { setIcon(vData); }); }
+HRESULT SysTray::putref_Icon(IPictureDisp* vData) { return ox::comMethod([&] { setIcon(vData); }); }
 HRESULT SysTray::put_Icon(IPictureDisp* vData) { return putref_Icon(vData); }
 
 HRESULT SysTray::get_Icon(IPictureDisp** vData) {
@@ -176,7 +177,7 @@ HRESULT SysTray::get_Icon(IPictureDisp** vData) {
   return S_OK;
 }
 
-HRESULT SysTray::put_Caption(BSTR Tip) { return guarded([&] { setCaption(text(Tip)); }); }
+HRESULT SysTray::put_Caption(BSTR Tip) { return ox::comMethod([&] { setCaption(text(Tip)); }); }
 
 HRESULT SysTray::get_Caption(BSTR* Tip) {
   if (!Tip) return E_POINTER;
@@ -184,7 +185,7 @@ HRESULT SysTray::get_Caption(BSTR* Tip) {
   return *Tip ? S_OK : E_OUTOFMEMORY;
 }
 
-HRESULT SysTray::put_Visible(VARIANT_BOOL Show) { return guarded([&] { setVisible(Show != VARIANT_FALSE); }); }
+HRESULT SysTray::put_Visible(VARIANT_BOOL Show) { return ox::comMethod([&] { setVisible(Show != VARIANT_FALSE); }); }
 
 HRESULT SysTray::get_Visible(VARIANT_BOOL* Show) {
   if (!Show) return E_POINTER;
@@ -195,7 +196,7 @@ HRESULT SysTray::get_Visible(VARIANT_BOOL* Show) {
 HRESULT SysTray::ShowBaloon(BSTR Message, BSTR Title, TrayBaloonFlags Flags, LONG Timeout, VARIANT* Result) {
   if (!Result) return E_POINTER;
   VariantInit(Result);
-  return guarded([&] {
+  return ox::comMethod([&] {
     TrayFields fields;
     fields.flags = NIF_INFO;
     fields.info = text(Message);
@@ -212,7 +213,7 @@ HRESULT SysTray::ShowBaloon(BSTR Message, BSTR Title, TrayBaloonFlags Flags, LON
 HRESULT SysTray::GetDefaultIcon(IPictureDisp** Picture) {
   if (!Picture) return E_POINTER;
   *Picture = nullptr;
-  return oxLoadResTrayIconEx(L"A_MAIN", thisModule(), Picture);
+  return oxLoadResTrayIconEx(L"A_MAIN", ox::thisModule(), Picture);
 }
 
 void SysTray::setIcon(IPictureDisp* picture) {
@@ -289,7 +290,7 @@ void SysTray::attachWindow() {
   AddRef();
   SubclassData_.Self = this;
   LONG ignored = 0;
-  check(oxObjectRelease(static_cast<_SysTray*>(this), &ignored));
+  ox::check(oxObjectRelease(static_cast<_SysTray*>(this), &ignored));
   SubclassData_.PrevWndProc = installProcedure(hWndSysTray, &SubWndProc, PROP_SUBCLASS_DATA, &SubclassData_);
 }
 
@@ -297,7 +298,7 @@ void SysTray::detachWindow() {
   restoreProcedure(hWndSysTray, SubclassData_.PrevWndProc, PROP_SUBCLASS_DATA);
   SubclassData_.PrevWndProc = nullptr;
   LONG ignored = 0;
-  check(oxObjectAddRef(static_cast<_SysTray*>(SubclassData_.Self), &ignored));
+  ox::check(oxObjectAddRef(static_cast<_SysTray*>(SubclassData_.Self), &ignored));
   SubclassData_.Self = nullptr;
   Release();
 }
@@ -339,7 +340,7 @@ void SysTray::HookTaskbar() {
     return;
   }
   UINT message = 0;
-  check(oxGet_WM_TASKBAR_CREATED(&message));
+  ox::check(oxGet_WM_TASKBAR_CREATED(&message));
   setTaskbarCreatedMessage(message);
   if (message == 0) return;
   taskbarHook_ = std::make_unique<frmTaskbarHook>();

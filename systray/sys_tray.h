@@ -13,6 +13,7 @@
 
 #include "Lumicon_h.h"
 #include "connection_point.h"
+#include "dispids.h"
 #include "frm_taskbar_hook.h"
 #include "notify_record.h"
 #include "oxlensupport.hpp"
@@ -20,9 +21,6 @@
 #include "window_procedures.h"
 
 namespace lumicon {
-
-constexpr DISPID kDispidVisible = 0x68030000;
-constexpr DISPID kDispidIcon = 0x68030001;
 
 class SysTray final : public _SysTray,
                       public IConnectionPointContainer,

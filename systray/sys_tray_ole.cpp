@@ -3,7 +3,7 @@
 #include <new>
 
 #include "bstr_text.h"
-#include "com_failure.h"
+#include "oxerror.hpp"
 #include "server_module.h"
 #include "sys_tray.h"
 
@@ -29,10 +29,10 @@ bool readAmbient(IOleClientSite* site, DISPID property, VARTYPE type, VARIANT& v
   const HRESULT status =
       ambient->Invoke(property, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &raw, nullptr, nullptr);
   if (status == DISP_E_MEMBERNOTFOUND) return false;
-  check(status);
+  ox::check(status);
   const HRESULT changed = VariantChangeType(&value, &raw, 0, type);
   VariantClear(&raw);
-  check(changed);
+  ox::check(changed);
   return true;
 }
 
@@ -85,7 +85,7 @@ HRESULT SysTray::FindConnectionPoint(REFIID iid, IConnectionPoint** result) {
 HRESULT SysTray::GetClassInfo(ITypeInfo** result) {
   if (!result) return E_POINTER;
   *result = nullptr;
-  return guarded([&] {
+  return ox::comMethod([&] {
     *result = typeInfo(CLSID_SysTray);
     (*result)->AddRef();
   });

@@ -1,7 +1,8 @@
 // The control's properties in its host's saved data: a property bag, or a
 // stream holding the same named entries.
 #include "bstr_text.h"
-#include "com_failure.h"
+#include "oxerror.hpp"
+#include "oxwin32.hpp"
 #include "stream_property_bag.h"
 #include "sys_tray.h"
 
@@ -11,32 +12,21 @@ namespace {
 // Each property is read or written on its own: a failing one is skipped.
 template <class Body>
 void skippingFailure(Body&& body) noexcept {
-  guarded(std::forward<Body>(body));
+  try {
+    body();
+  } catch (...) {
+  }
 }
-
-class Variant {
- public:
-  Variant() = default;
-  // Only the type is set: a bag that fails leaves nothing to free.
-  explicit Variant(VARTYPE wanted) { V_VT(&value_) = wanted; }
-  ~Variant() { VariantClear(&value_); }
-  Variant(const Variant&) = delete;
-  Variant& operator=(const Variant&) = delete;
-  VARIANT* get() { return &value_; }
-
- private:
-  VARIANT value_ = {};
-};
 
 // One stored property in the type that value asks for (any type when
 // VT_EMPTY); false when the bag has none, so that the default applies. A bag
 // that fails otherwise, or answers in another type, fails the step.
-bool readStored(IPropertyBag* bag, LPCOLESTR name, Variant& value) {
+bool readStored(IPropertyBag* bag, LPCOLESTR name, ox::Variant& value) {
   const VARTYPE wanted = V_VT(value.get());
   const HRESULT status = bag->Read(name, value.get(), nullptr);
   if (status == E_INVALIDARG) return false;
-  check(status);
-  if (wanted != VT_EMPTY && V_VT(value.get()) != wanted) throw ComFailure{DISP_E_TYPEMISMATCH};
+  ox::check(status);
+  if (wanted != VT_EMPTY && V_VT(value.get()) != wanted) ox::fail(DISP_E_TYPEMISMATCH, L"");
   return true;
 }
 
@@ -54,11 +44,11 @@ void SysTray::InitProperties() {
 void SysTray::ReadProperties(IPropertyBag* bag) {
   const ox::Ptr<_SysTray> keepAlive(this);  // as in InitProperties
   skippingFailure([&] {
-    Variant visible(VT_BOOL);
+    ox::Variant visible(VT_BOOL);
     setVisible(readStored(bag, L"Visible", visible) && V_BOOL(visible.get()) != VARIANT_FALSE);
   });
   skippingFailure([&] {
-    Variant icon;
+    ox::Variant icon;
     if (!readStored(bag, L"Icon", icon)) return setIcon(nullptr);
     const VARTYPE type = V_VT(icon.get());
     if (type != VT_DISPATCH && type != VT_UNKNOWN) return;
@@ -69,7 +59,7 @@ void SysTray::ReadProperties(IPropertyBag* bag) {
     setIcon(picture.get());
   });
   skippingFailure([&] {
-    Variant caption(VT_BSTR);
+    ox::Variant caption(VT_BSTR);
     setCaption(readStored(bag, L"Caption", caption) ? text(V_BSTR(caption.get())) : std::wstring());
   });
   skippingFailure([&] { HookTaskbar(); });
@@ -79,27 +69,27 @@ void SysTray::ReadProperties(IPropertyBag* bag) {
 void SysTray::WriteProperties(IPropertyBag* bag) {
   skippingFailure([&] {
     if (!VisibleValue) return;
-    Variant visible(VT_BOOL);
+    ox::Variant visible(VT_BOOL);
     V_BOOL(visible.get()) = VARIANT_TRUE;
-    check(bag->Write(L"Visible", visible.get()));
+    ox::check(bag->Write(L"Visible", visible.get()));
   });
   skippingFailure([&] {
     if (!IconValue) return;
-    Variant icon(VT_DISPATCH);
+    ox::Variant icon(VT_DISPATCH);
     V_DISPATCH(icon.get()) = IconValue.get();
     IconValue->AddRef();
-    check(bag->Write(L"Icon", icon.get()));
+    ox::check(bag->Write(L"Icon", icon.get()));
   });
   skippingFailure([&] {
     if (CaptionValue.empty()) return;
-    Variant caption(VT_BSTR);
+    ox::Variant caption(VT_BSTR);
     V_BSTR(caption.get()) = SysAllocStringLen(CaptionValue.data(), static_cast<UINT>(CaptionValue.size()));
-    check(bag->Write(L"Caption", caption.get()));
+    ox::check(bag->Write(L"Caption", caption.get()));
   });
   skippingFailure([&] {
-    Variant devotion(VT_BSTR);
+    ox::Variant devotion(VT_BSTR);
     V_BSTR(devotion.get()) = SysAllocString(L"Tamsel ^_^");
-    check(bag->Write(L"DevoteTo", devotion.get()));
+    ox::check(bag->Write(L"DevoteTo", devotion.get()));
   });
 }
 
@@ -111,11 +101,11 @@ HRESULT SysTray::GetClassID(CLSID* result) {
 
 HRESULT SysTray::IsDirty() { return dirty_ ? S_OK : S_FALSE; }
 
-HRESULT SysTray::InitNew() { return guarded([&] { InitProperties(); }); }
+HRESULT SysTray::InitNew() { return ox::comMethod([&] { InitProperties(); }); }
 
 HRESULT SysTray::Load(IPropertyBag* bag, IErrorLog*) {
   if (!bag) return E_POINTER;
-  return guarded([&] { ReadProperties(bag); });
+  return ox::comMethod([&] { ReadProperties(bag); });
 }
 
 HRESULT SysTray::Save(IPropertyBag* bag, BOOL clearDirty, BOOL) {
@@ -127,7 +117,7 @@ HRESULT SysTray::Save(IPropertyBag* bag, BOOL clearDirty, BOOL) {
 
 HRESULT SysTray::Load(IStream* stream) {
   if (!stream) return E_POINTER;
-  return guarded([&] {
+  return ox::comMethod([&] {
     StreamPropertyBag bag;
     bag.load(stream);
     ReadProperties(&bag);
@@ -136,7 +126,7 @@ HRESULT SysTray::Load(IStream* stream) {
 
 HRESULT SysTray::Save(IStream* stream, BOOL clearDirty) {
   if (!stream) return E_POINTER;
-  return guarded([&] {
+  return ox::comMethod([&] {
     StreamPropertyBag bag;
     WriteProperties(&bag);
     bag.save(stream);

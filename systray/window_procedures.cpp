@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "com_failure.h"
 #include "diagnostics.h"
+#include "oxerror.hpp"
 #include "sys_tray.h"
 
 namespace lumicon {
@@ -11,30 +11,16 @@ namespace {
 
 thread_local UINT WM_TASKBAR_CREATED = 0;
 
-// Nothing may leave a window procedure: a failure becomes a diagnostic line
-// and the message still goes on to the previous procedure.
-template <class Body>
-void reportingFailures(const wchar_t* procedure, Body&& body) noexcept {
-  try {
-    body();
-  } catch (...) {
-    try {
-      debugPrint(std::wstring(procedure) + L"() ==> " + describeCurrentFailure());
-    } catch (...) {
-    }
-  }
-}
-
 // The shell lost every icon: the control deletes its own and adds it again.
 void recoverIcon(HWND hWnd, SysTray& control) {
   // Hearing of the change, the host may release its last reference between the two steps.
   const ox::Ptr<_SysTray> keepAlive(&control);
   debugPrint(L"SubWndProc() ==> WM_TASKBAR_CREATED, hWnd = " + hex(hWnd));
   VARIANT_BOOL visible = VARIANT_FALSE;
-  check(control.get_Visible(&visible));
+  ox::check(control.get_Visible(&visible));
   if (visible == VARIANT_FALSE) return;
-  check(control.put_Visible(VARIANT_FALSE));
-  check(control.put_Visible(VARIANT_TRUE));
+  ox::check(control.put_Visible(VARIANT_FALSE));
+  ox::check(control.put_Visible(VARIANT_TRUE));
 }
 
 }  // namespace
@@ -59,11 +45,16 @@ LRESULT CALLBACK SubWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) 
   // A handler may detach this window meanwhile; the copy still knows where to pass on.
   SubclassData data;
   std::memcpy(&data, published, sizeof data);
-  if (uMsg == WM_TRAY_CALLBACK)
-    reportingFailures(L"SubWndProc", [&] { data.Self->DispatchTrayMessage(lParam, wParam); });
-  else if (isTaskbarRestart(uMsg, WM_TASKBAR_CREATED))
-    reportingFailures(L"SubWndProc", [&] { recoverIcon(hWnd, *data.Self); });
-  const LRESULT result = CallWindowProcA(data.PrevWndProc, hWnd, uMsg, wParam, lParam);
+  const auto passOn = [&] { return CallWindowProcA(data.PrevWndProc, hWnd, uMsg, wParam, lParam); };
+  const LRESULT result = ox::windowProcedure(
+      [&] {
+        if (uMsg == WM_TRAY_CALLBACK)
+          data.Self->DispatchTrayMessage(lParam, wParam);
+        else if (isTaskbarRestart(uMsg, WM_TASKBAR_CREATED))
+          recoverIcon(hWnd, *data.Self);
+        return passOn();
+      },
+      [](const ox::Error& error) { noteFailure(L"SubWndProc", error); }, passOn);
   data = {};
   return result;
 }
@@ -73,13 +64,18 @@ LRESULT CALLBACK HookWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lPar
   if (!published) return 0;
   HookData data;
   std::memcpy(&data, published, sizeof data);
-  if (isTaskbarRestart(uMsg, WM_TASKBAR_CREATED)) {
-    reportingFailures(L"HookWindowProc", [&] {
-      debugPrint(L"HookWindowProc() ==> WM_TASKBAR_CREATED, hWnd = " + hex(data.hWndSysTray));
-    });
-    PostMessageA(data.hWndSysTray, uMsg, wParam, lParam);
-  }
-  const LRESULT result = CallWindowProcA(data.PrevWndProc, hWnd, uMsg, wParam, lParam);
+  const bool restart = isTaskbarRestart(uMsg, WM_TASKBAR_CREATED);
+  // The control hears of a restart even when the line about it fails.
+  const auto passOn = [&] {
+    if (restart) PostMessageA(data.hWndSysTray, uMsg, wParam, lParam);
+    return CallWindowProcA(data.PrevWndProc, hWnd, uMsg, wParam, lParam);
+  };
+  const LRESULT result = ox::windowProcedure(
+      [&] {
+        if (restart) debugPrint(L"HookWindowProc() ==> WM_TASKBAR_CREATED, hWnd = " + hex(data.hWndSysTray));
+        return passOn();
+      },
+      [](const ox::Error& error) { noteFailure(L"HookWindowProc", error); }, passOn);
   data = {};
   return result;
 }

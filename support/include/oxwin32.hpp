@@ -7,7 +7,6 @@
 #include <oleauto.h>
 
 #include <cwchar>
-#include <memory>
 #include <string>
 
 #include "oxerror.hpp"
@@ -45,11 +44,29 @@ inline std::wstring folderOf(const std::wstring& path) {
   return folder;
 }
 
-struct KeyCloser {
-  using pointer = HKEY;
-  void operator()(HKEY key) const { RegCloseKey(key); }
+// Owns one open registry key.
+class Key {
+ public:
+  Key() = default;
+  explicit Key(HKEY key) : key_(key) {}
+  Key(Key&& other) noexcept : key_(other.key_) { other.key_ = nullptr; }
+  Key(const Key&) = delete;
+  Key& operator=(const Key&) = delete;
+  Key& operator=(Key&&) = delete;
+  ~Key() {
+    if (key_) RegCloseKey(key_);
+  }
+  HKEY get() const { return key_; }
+  // Closed, to be opened by a call.
+  HKEY* put() {
+    if (key_) RegCloseKey(key_);
+    key_ = nullptr;
+    return &key_;
+  }
+
+ private:
+  HKEY key_ = nullptr;
 };
-using UniqueKey = std::unique_ptr<HKEY__, KeyCloser>;
 
 // Owns one VARIANT.
 class Variant {
