@@ -5,9 +5,8 @@
 #include <gtest/gtest.h>
 #include <ole2.h>
 
-#include <cstdio>
-
 #include "registration.h"
+#include "test_files.h"
 
 namespace {
 
@@ -66,10 +65,7 @@ TEST(LumiconRegistration, PerUserRoundTrip) {
 TEST(LumiconRegistration, MachineWideForTheTests) {
   ASSERT_HRESULT_SUCCEEDED(callExport("DllUnregisterServer"));  // what an interrupted run may have left
   const std::wstring before = classesDump(HKEY_LOCAL_MACHINE);
-  FILE* snapshot = _wfopen(kSnapshotFile, L"wb");
-  ASSERT_NE(snapshot, nullptr);
-  fwrite(before.data(), sizeof(wchar_t), before.size(), snapshot);
-  fclose(snapshot);
+  writeBytes(kSnapshotFile, std::string(reinterpret_cast<const char*>(before.data()), before.size() * sizeof(wchar_t)));
   ASSERT_HRESULT_SUCCEEDED(callExport("DllRegisterServer"));
   expectRegistered(HKEY_LOCAL_MACHINE);
   CLSID clsid;

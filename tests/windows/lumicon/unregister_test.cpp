@@ -2,22 +2,19 @@
 // of it is left in the machine's classes.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <sstream>
 #include <string>
 
 #include "registration.h"
+#include "test_files.h"
 
 namespace {
 
 TEST(LumiconRegistration, UnregistrationLeavesNothing) {
   ASSERT_HRESULT_SUCCEEDED(callExport("DllUnregisterServer"));
-  FILE* snapshot = _wfopen(kSnapshotFile, L"rb");
-  ASSERT_NE(snapshot, nullptr) << "the registering test did not run";
-  std::wstring before;
-  wchar_t buffer[4096];
-  for (size_t read; (read = fread(buffer, sizeof(wchar_t), 4096, snapshot)) > 0;) before.append(buffer, read);
-  fclose(snapshot);
+  const std::optional<std::string> snapshot = readBytes(kSnapshotFile);
+  ASSERT_TRUE(snapshot) << "the registering test did not run";
+  const std::wstring before(reinterpret_cast<const wchar_t*>(snapshot->data()), snapshot->size() / sizeof(wchar_t));
   // Other servers register themselves meanwhile (the script host does on its
   // first run), so only lines about Lumicon's own keys count.
   std::string lumiconLines;

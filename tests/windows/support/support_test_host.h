@@ -1,14 +1,14 @@
-// What the support library's tests share: an application object, a scratch
-// folder and byte-level file access.
+// What the support library's tests share: an application object, a limit on
+// path lengths and a second run of the test program.
 #pragma once
 
 #include <oxlensupport.hpp>
 
 #include "import_patch.h"
 #include "program_driver.h"
+#include "test_files.h"
 
 #include <string>
-#include <vector>
 
 namespace support_test {
 
@@ -30,20 +30,6 @@ class TestApplication : public IOxApplication {
   ULONG references_ = 1;
 };
 
-// A fresh folder under %TEMP%, removed with everything in it.
-class ScratchFolder {
- public:
-  ScratchFolder();
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  ~ScratchFolder();
-  std::wstring path(const std::wstring& name) const { return folder_ + L"\\" + name; }
-  std::vector<std::wstring> names() const;
-
- private:
-  std::wstring folder_;
-};
-
 // Windows without long-path support, as most machines run it (Wine has no
 // such limit): while this lives, the library's CreateFileW and MoveFileExW
 // refuse a path of MAX_PATH characters or more that is not in \\?\ form.
@@ -54,9 +40,6 @@ class MaxPathLimit {
  private:
   ImportPatch create_, move_;
 };
-
-void writeBytes(const std::wstring& path, const std::string& bytes);
-std::string readBytes(const std::wstring& path);
 
 // Runs this test program again with `arguments`; returns its exit code.
 DWORD runChild(const std::wstring& arguments);

@@ -25,7 +25,7 @@ class TextFileTest : public testing::Test {
     EXPECT_EQ(found, names);
   }
 
-  ScratchFolder folder_;
+  TempFolder folder_;
   ox::Ptr<IOxTextFile> file_ = ox::create(oxCreateTextFile);
 };
 
@@ -44,7 +44,7 @@ TEST_F(TextFileTest, WritingBackWhatWasReadKeepsEveryByte) {
       {"invalid UTF-8", "\xC0\xAF\xED\xA0\x80\xFF"},
       {"mixed", "ok \xD0\x9F then \xD0"},
   };
-  const std::wstring path = folder_.path(L"config.txt");
+  const std::wstring path = folder_.file(L"config.txt");
   for (const auto& c : cases) {
     writeBytes(path, c.bytes);
     ASSERT_EQ(write(path, read(path)), S_OK) << c.name;
@@ -54,7 +54,7 @@ TEST_F(TextFileTest, WritingBackWhatWasReadKeepsEveryByte) {
 }
 
 TEST_F(TextFileTest, NewCyrillicFollowsTheFilesEncoding) {
-  const std::wstring utf8 = folder_.path(L"utf8.txt"), legacy = folder_.path(L"cp1251.txt");
+  const std::wstring utf8 = folder_.file(L"utf8.txt"), legacy = folder_.file(L"cp1251.txt");
   writeBytes(utf8, "# \xD0\x9F\r\n");
   writeBytes(legacy, "# \xCF\r\n");
   ASSERT_EQ(GetACP(), 1251u) << "run with LANG=ru_RU.UTF-8";
@@ -69,10 +69,10 @@ TEST_F(TextFileTest, NewCyrillicFollowsTheFilesEncoding) {
 
 TEST_F(TextFileTest, MissingFile) {
   ox::Bstr text;
-  EXPECT_EQ(file_->ReadAll(folder_.path(L"none.txt").c_str(), VARIANT_FALSE, text.put()), S_OK);
+  EXPECT_EQ(file_->ReadAll(folder_.file(L"none.txt").c_str(), VARIANT_FALSE, text.put()), S_OK);
   EXPECT_EQ(text.str(), L"");
   try {
-    read(folder_.path(L"none.txt"));
+    read(folder_.file(L"none.txt"));
     ADD_FAILURE() << "reading a missing file must fail";
   } catch (const ox::Error& error) {
     EXPECT_EQ(error.number, HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
@@ -81,7 +81,7 @@ TEST_F(TextFileTest, MissingFile) {
 }
 
 TEST_F(TextFileTest, Utf16IsRefusedByName) {
-  const std::wstring path = folder_.path(L"config.txt");
+  const std::wstring path = folder_.file(L"config.txt");
   writeBytes(path, std::string("\xFF\xFE#\0\r\0\n\0", 8));
   try {
     read(path);
@@ -92,9 +92,9 @@ TEST_F(TextFileTest, Utf16IsRefusedByName) {
 }
 
 TEST_F(TextFileTest, FailedWritesLeaveTheOldFileAndNoTemporaryFile) {
-  const std::wstring path = folder_.path(L"config.txt");
+  const std::wstring path = folder_.file(L"config.txt");
   writeBytes(path, "old");
-  EXPECT_EQ(write(folder_.path(L"no such folder\\config.txt"), L"new"), HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND));
+  EXPECT_EQ(write(folder_.file(L"no such folder\\config.txt"), L"new"), HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND));
   EXPECT_EQ(write(path, L"new", false), HRESULT_FROM_WIN32(ERROR_FILE_EXISTS));
 
   SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
@@ -109,8 +109,8 @@ TEST_F(TextFileTest, FailedWritesLeaveTheOldFileAndNoTemporaryFile) {
 
   EXPECT_EQ(readBytes(path), "old");
   expectOnly({L"config.txt"});
-  EXPECT_EQ(write(folder_.path(L"fresh.txt"), L"new", false), S_OK);
-  EXPECT_EQ(readBytes(folder_.path(L"fresh.txt")), "new");
+  EXPECT_EQ(write(folder_.file(L"fresh.txt"), L"new", false), S_OK);
+  EXPECT_EQ(readBytes(folder_.file(L"fresh.txt")), "new");
 }
 
 // A text no BSTR can hold must fail: a null BSTR would be written as an empty file.
@@ -131,7 +131,7 @@ TEST(Bstr, TooLongTextIsAnErrorNotAnEmptyText) {
 // A temporary name beside a file whose own path fits must not push past MAX_PATH.
 TEST_F(TextFileTest, FilesInAFolderOf240CharactersAreReplaced) {
   const MaxPathLimit limit;
-  std::wstring folder = folder_.path(L"");
+  std::wstring folder = folder_.file(L"");
   folder += std::wstring(240 - folder.size(), L'd');
   ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
   for (const wchar_t* name : {L"\\config.txt", L"\\config.txt.BAK"}) {
@@ -145,7 +145,7 @@ TEST_F(TextFileTest, FilesInAFolderOf240CharactersAreReplaced) {
 }
 
 TEST_F(TextFileTest, EveryWriteMovesTheModificationSecondOn) {
-  const std::wstring path = folder_.path(L"config.txt");
+  const std::wstring path = folder_.file(L"config.txt");
   auto seconds = [&] {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);

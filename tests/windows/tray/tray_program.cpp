@@ -1,40 +1,6 @@
 #include "tray_program.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
-
-TempFolder::TempFolder() {
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  path_ = std::wstring(temp) + L"veilmark-tray-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-          std::to_wstring(GetTickCount());
-  CreateDirectoryW(path_.c_str(), nullptr);
-}
-
-TempFolder::~TempFolder() {
-  WIN32_FIND_DATAW found;
-  const HANDLE search = FindFirstFileW((path_ + L"\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = found.cFileName;
-      if (name == L"." || name == L"..") continue;
-      SetFileAttributesW(file(name).c_str(), FILE_ATTRIBUTE_NORMAL);
-      DeleteFileW(file(name).c_str());
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryW(path_.c_str());
-}
-
-std::string bytesOf(const std::wstring& path) {
-  std::ifstream in(path.c_str(), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void writeBytes(const std::wstring& path, const std::string& bytes) {
-  std::ofstream(path.c_str(), std::ios::binary) << bytes;
-}
 
 std::string configText(bool forwarding) {
   return std::string("listen-address  127.0.0.1:8118\r\n") + (forwarding ? "" : "#") +
@@ -42,7 +8,7 @@ std::string configText(bool forwarding) {
 }
 
 bool forwardingIn(const std::wstring& path) {
-  const std::string text = bytesOf(path);
+  const std::string text = readBytes(path).value_or("");
   for (size_t start = 0; start < text.size();) {
     size_t end = text.find("\r\n", start);
     if (end == std::string::npos) end = text.size();

@@ -3,6 +3,7 @@
 // worked with keys, and Privoxy's configuration file on disk.
 #pragma once
 
+#include "test_files.h"
 #include "veilmark_windows.h"
 
 #include <string>
@@ -21,24 +22,10 @@ std::vector<IconLook> trayIcons();
 // The windows of the icons in Wine's system tray, painted or not.
 std::vector<HWND> trayIconWindows();
 
-// A folder of its own for one test's files, removed with what is in it.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  std::wstring file(const std::wstring& name) const { return path_ + L"\\" + name; }
-
- private:
-  std::wstring path_;
-};
-
-std::string bytesOf(const std::wstring& path);
-void writeBytes(const std::wstring& path, const std::string& bytes);
 // A configuration file whose forward line is in force, and one without.
 std::string configText(bool forwarding);
-// The forwarding state as the file says it: a forward directive in force.
+// The forwarding state as the file says it: a forward directive in force;
+// off while there is no file to read.
 bool forwardingIn(const std::wstring& path);
 
 class TrayProgram {

@@ -70,12 +70,12 @@ TEST_F(Tray, MouseOnTheIconSwitchesOnLeftReleasesOnly) {
   for (const auto& row : cases) {
     SCOPED_TRACE(row.name);
     const bool before = forwardingIn(config);
-    const std::string textBefore = bytesOf(config);
+    const auto textBefore = readBytes(config);
     DeleteFileW((config + L".BAK").c_str());
     for (UINT message : row.messages) veilmark.mouse(message);
     EXPECT_EQ(forwardingIn(config), row.switches % 2 ? !before : before);
     if (row.switches == 0) {
-      EXPECT_EQ(bytesOf(config), textBefore);
+      EXPECT_EQ(readBytes(config), textBefore);
       EXPECT_EQ(GetFileAttributesW((config + L".BAK").c_str()), INVALID_FILE_ATTRIBUTES);
     } else {
       // The copy is of the text just before the last switch.
