@@ -36,6 +36,12 @@ bool waitUntil(const std::function<bool()>& condition, DWORD ms) {
   }
 }
 
+HWND waitFor(const std::function<HWND()>& find, DWORD ms) {
+  HWND found = nullptr;
+  waitUntil([&] { return (found = find()) != nullptr; }, ms);
+  return found;
+}
+
 std::string narrow(const std::wstring& text) {
   std::string bytes(text.size() * 3, '\0');
   bytes.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
@@ -79,6 +85,28 @@ HWND findChild(HWND parent, const std::wstring& windowClass, const std::wstring&
   return nullptr;
 }
 
+std::vector<HWND> topLevelWindows() {
+  std::vector<HWND> all;
+  EnumWindows(collect, reinterpret_cast<LPARAM>(&all));
+  return all;
+}
+
+std::vector<HWND> windowsOf(DWORD process) {
+  std::vector<HWND> own;
+  for (HWND window : topLevelWindows()) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == process) own.push_back(window);
+  }
+  return own;
+}
+
+HWND shownWindowOf(DWORD process, const std::wstring& windowClass) {
+  for (HWND window : windowsOf(process))
+    if (className(window) == windowClass && IsWindowVisible(window)) return window;
+  return nullptr;
+}
+
 Program::Program(const std::wstring& path, const std::wstring& arguments) {
   std::wstring commandLine = L"\"" + path + L"\" " + arguments;
   STARTUPINFOW startup = {};
@@ -115,16 +143,7 @@ DWORD Program::exitCode() const {
   return code;
 }
 
-std::vector<HWND> Program::windows() const {
-  std::vector<HWND> all, own;
-  EnumWindows(collect, reinterpret_cast<LPARAM>(&all));
-  for (HWND window : all) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == id()) own.push_back(window);
-  }
-  return own;
-}
+std::vector<HWND> Program::windows() const { return windowsOf(id()); }
 
 HWND Program::findWindow(const std::wstring& windowClass, const std::wstring& caption) const {
   for (HWND window : windows())
@@ -133,9 +152,7 @@ HWND Program::findWindow(const std::wstring& windowClass, const std::wstring& ca
 }
 
 HWND Program::waitForWindow(const std::wstring& windowClass, const std::wstring& caption, DWORD ms) const {
-  HWND found = nullptr;
-  waitUntil([&] { return (found = findWindow(windowClass, caption)) != nullptr; }, ms);
-  return found;
+  return waitFor([&] { return findWindow(windowClass, caption); }, ms);
 }
 
 HWND Program::focus(HWND window) const {
@@ -145,11 +162,7 @@ HWND Program::focus(HWND window) const {
   return info.hwndFocus;
 }
 
-HWND Program::messageBox() const {
-  for (HWND window : windows())
-    if (className(window) == kDialogClass && IsWindowVisible(window)) return window;
-  return nullptr;
-}
+HWND Program::messageBox() const { return shownWindowOf(id(), kDialogClass); }
 
 bool Program::hasDialogBox() const {
   for (HWND window : windows())
@@ -158,8 +171,7 @@ bool Program::hasDialogBox() const {
 }
 
 MessageBoxSeen Program::answerMessageBox(DWORD ms) const {
-  HWND box = nullptr;
-  waitUntil([&] { return (box = messageBox()) != nullptr; }, ms);
+  const HWND box = waitFor([&] { return messageBox(); }, ms);
   if (!box) throw std::runtime_error("no message box came");
   MessageBoxSeen seen{textOf(box), L""};
   for (HWND child : childrenOf(box))

@@ -13,6 +13,8 @@ constexpr DWORD kWaitMs = 15000;
 
 // Polls until the condition holds or the time is up; the last answer.
 bool waitUntil(const std::function<bool()>& condition, DWORD ms = kWaitMs);
+// Polls until find gives a window; that window, or nullptr when the time is up.
+HWND waitFor(const std::function<HWND()>& find, DWORD ms = kWaitMs);
 
 // Path of a file beside the running test program.
 std::wstring besideTests(const std::wstring& name);
@@ -26,6 +28,12 @@ std::wstring textOf(HWND window);
 std::vector<HWND> childrenOf(HWND window);
 // The child of that class and text, else nullptr.
 HWND findChild(HWND parent, const std::wstring& windowClass, const std::wstring& text);
+
+// Top-level windows, hidden ones too: all of them, and those of one process.
+std::vector<HWND> topLevelWindows();
+std::vector<HWND> windowsOf(DWORD process);
+// The process's shown top-level window of that class, or nullptr.
+HWND shownWindowOf(DWORD process, const std::wstring& windowClass);
 
 struct MessageBoxSeen {
   std::wstring caption;

@@ -25,8 +25,8 @@ HWND applicationWindow() { return FindWindowW(kApplicationClass, kTitle); }
 // Ends the Veilmark that the setup program started again, checking where it
 // was started from and that it ends well.
 bool endRelaunched(const std::wstring& program) {
-  if (!waitUntil([] { return applicationWindow() != nullptr; })) return failed("Veilmark was not started again");
-  const HWND application = applicationWindow();
+  const HWND application = waitFor(applicationWindow);
+  if (!application) return failed("Veilmark was not started again");
   DWORD id = 0;
   GetWindowThreadProcessId(application, &id);
   const HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
@@ -73,7 +73,7 @@ bool run(const std::wstring& program, const std::wstring& config, const std::wst
   if (mode == L"relaunch") {
     if (!veilmark.waitForTray({look})) return failed("no icon after the setup program");
     if (!endRelaunched(program)) return false;
-  } else if (waitUntil([] { return applicationWindow() != nullptr; }, 1000)) {
+  } else if (waitFor(applicationWindow, 1000)) {
     return failed("Veilmark was started again");
   }
   return veilmark.waitForTray({}) || failed("an icon is left in the tray");

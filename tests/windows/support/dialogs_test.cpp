@@ -49,37 +49,15 @@ class DialogWatcher {
   std::vector<std::wstring> texts;
 
  private:
-  static BOOL CALLBACK match(HWND window, LPARAM found) {
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    wchar_t className[16];
-    if (process == GetCurrentProcessId() && IsWindowVisible(window) && GetClassNameW(window, className, 16) &&
-        wcscmp(className, L"#32770") == 0) {
-      *reinterpret_cast<HWND*>(found) = window;
-      return FALSE;
-    }
-    return TRUE;
-  }
-  static std::wstring textOf(HWND window) {
-    wchar_t text[1024] = L"";
-    GetWindowTextW(window, text, 1024);
-    return text;
-  }
   static DWORD WINAPI watch(void* parameter) {
     auto* self = static_cast<DialogWatcher*>(parameter);
-    for (int attempt = 0; attempt < 200; ++attempt) {
-      HWND dialog = nullptr;
-      EnumWindows(match, reinterpret_cast<LPARAM>(&dialog));
-      if (dialog) {
-        Sleep(200);  // let it finish WM_INITDIALOG
-        self->caption = textOf(dialog);
-        for (int id : self->controls_) self->texts.push_back(textOf(GetDlgItem(dialog, id)));
-        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-        return 0;
-      }
-      Sleep(50);
-    }
-    return 1;
+    const HWND dialog = waitFor([] { return shownWindowOf(GetCurrentProcessId(), L"#32770"); }, 10000);
+    if (!dialog) return 1;
+    Sleep(200);  // let it finish WM_INITDIALOG
+    self->caption = textOf(dialog);
+    for (int id : self->controls_) self->texts.push_back(textOf(GetDlgItem(dialog, id)));
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    return 0;
   }
 
   std::vector<int> controls_;

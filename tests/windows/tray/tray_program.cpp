@@ -23,20 +23,10 @@ TrayProgram::TrayProgram(const std::wstring& configPath, const std::wstring& pro
 
 TrayProgram::~TrayProgram() = default;
 
-namespace {
-
-BOOL CALLBACK collect(HWND window, LPARAM windows) {
-  reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
-  return TRUE;
-}
-
-}  // namespace
-
 // Wine's tray on a desktop of its own: a tool window holding one child window per icon.
 std::vector<HWND> trayIconWindows() {
-  std::vector<HWND> all, icons;
-  EnumWindows(collect, reinterpret_cast<LPARAM>(&all));
-  for (HWND tray : all) {
+  std::vector<HWND> icons;
+  for (HWND tray : topLevelWindows()) {
     if (className(tray) != L"__winex11_standalone_tray" || !IsWindowVisible(tray)) continue;
     for (HWND icon : childrenOf(tray))
       if (className(icon) == L"__winex11_tray_icon" && IsWindowVisible(icon)) icons.push_back(icon);
@@ -112,16 +102,9 @@ void TrayProgram::mouse(UINT message) {
 
 void TrayProgram::postMouse(UINT message) { SendNotifyMessageW(control(), kTrayCallback, 0, message); }
 
-HWND TrayProgram::menu() {
-  for (HWND window : program_.windows())
-    if (className(window) == kMenuClass && IsWindowVisible(window)) return window;
-  return nullptr;
-}
+HWND TrayProgram::menu() { return shownWindowOf(program_.id(), kMenuClass); }
 
-HWND TrayProgram::waitForMenu() {
-  waitUntil([&] { return menu() != nullptr; });
-  return menu();
-}
+HWND TrayProgram::waitForMenu() { return waitFor([&] { return menu(); }); }
 
 // The menu's own loop reads the keys from the thread's queue.
 void TrayProgram::menuKeys(const std::vector<WPARAM>& keys) {
