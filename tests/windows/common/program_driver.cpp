@@ -1,5 +1,7 @@
 #include "program_driver.h"
 
+#include "registry_text.h"
+
 #include <cstdio>
 #include <stdexcept>
 #include <string>
@@ -200,13 +202,4 @@ void storeSetting(const std::wstring& path) {
   storeSetting(REG_SZ, path.c_str(), static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
 }
 
-bool readSetting(std::wstring& path) {
-  DWORD size = 0;
-  if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, kSettingName, RRF_RT_REG_SZ, nullptr, nullptr, &size) !=
-      ERROR_SUCCESS)
-    return false;
-  path.assign(size / sizeof(wchar_t), L'\0');
-  RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, kSettingName, RRF_RT_REG_SZ, nullptr, path.data(), &size);
-  path.resize(size / sizeof(wchar_t) - 1);
-  return true;
-}
+std::optional<std::wstring> readSetting() { return registryText(HKEY_CURRENT_USER, kSettingsKey, kSettingName); }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -80,5 +81,5 @@ void click(HWND button);
 void clearSettings();
 void storeSetting(DWORD type, const void* data, DWORD size);
 void storeSetting(const std::wstring& path);
-// false when nothing is stored.
-bool readSetting(std::wstring& path);
+// Nothing when nothing is stored.
+std::optional<std::wstring> readSetting();

@@ -6,18 +6,12 @@
 #include <ole2.h>
 
 #include "registration.h"
+#include "registry_text.h"
 #include "test_files.h"
 
 namespace {
 
 const wchar_t kClsidKey[] = L"Software\\Classes\\CLSID\\{4EFB257C-1DA4-4C61-BDEA-26B23CCB0A02}";
-
-std::wstring defaultValue(HKEY root, const std::wstring& path) {
-  wchar_t data[MAX_PATH * 2] = {};
-  DWORD size = sizeof data;
-  if (RegGetValueW(root, path.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS) return L"";
-  return data;
-}
 
 std::wstring lumiconPath() {
   wchar_t path[MAX_PATH];
@@ -44,7 +38,8 @@ void expectRegistered(HKEY root) {
       {L"Software\\Classes\\Interface\\{792295C8-6E49-4C60-8082-D57B717A5DAC}\\TypeLib",
        L"{0F621023-E554-462F-B0AB-179159405D07}"},
   };
-  for (const Case& test : cases) EXPECT_EQ(defaultValue(root, test.key), test.value) << std::string(test.key.begin(), test.key.end());
+  for (const Case& test : cases)
+    EXPECT_EQ(registryText(root, test.key, nullptr), test.value) << std::string(test.key.begin(), test.key.end());
 }
 
 TEST(LumiconRegistration, PerUserRoundTrip) {

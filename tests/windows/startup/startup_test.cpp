@@ -60,9 +60,7 @@ TEST_F(Startup, ConfirmedPathIsStoredAsTypedAndStartupGoesOn) {
     row.confirm(veilmark, dialog);
     ASSERT_TRUE(waitUntil([&] { return !IsWindow(dialog); }));
     expectRunningThenCloseMainForm(veilmark);
-    std::wstring stored;
-    ASSERT_TRUE(readSetting(stored));
-    EXPECT_EQ(stored, row.path);
+    EXPECT_EQ(readSetting(), row.path);
   }
 }
 
@@ -100,8 +98,7 @@ TEST_F(Startup, DialogLeftWithoutPathEndsWithTheCriticalMessage) {
     SendMessageW(textBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(row.typed));
     row.leave(veilmark, dialog);
     expectStopsWithNoPathMessage(veilmark);
-    std::wstring stored;
-    EXPECT_FALSE(readSetting(stored));
+    EXPECT_EQ(readSetting(), std::nullopt);
   }
 }
 
@@ -120,8 +117,7 @@ TEST_F(Startup, OkWithEmptyTextWarnsThenEndsWithTheCriticalMessage) {
     EXPECT_EQ(warning.caption, kTitle);
     EXPECT_EQ(warning.text, kEmptyPathWarning);
     expectStopsWithNoPathMessage(veilmark);
-    std::wstring stored;
-    EXPECT_FALSE(readSetting(stored));
+    EXPECT_EQ(readSetting(), std::nullopt);
   }
 }
 
@@ -132,9 +128,7 @@ TEST_F(Startup, StoredPathSkipsTheDialogEvenWhenTheFileIsMissing) {
     storeSetting(path);
     Program veilmark(veilmarkPath());
     expectRunningThenCloseMainForm(veilmark);
-    std::wstring stored;
-    ASSERT_TRUE(readSetting(stored));
-    EXPECT_EQ(stored, path);
+    EXPECT_EQ(readSetting(), path);
   }
 }
 

@@ -1,24 +1,16 @@
 #include <gtest/gtest.h>
 
+#include "registry_text.h"
 #include "support_test_host.h"
 
 using namespace support_test;
 
 namespace {
 
-const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-
 bool isEnabled(IOxAutoRun* autoRun, const std::wstring& key) {
   VARIANT_BOOL enabled = VARIANT_TRUE;
   ox::check(autoRun->IsEnabled(key.c_str(), &enabled));
   return ox::isTrue(enabled);
-}
-
-std::wstring runValue(const std::wstring& key) {
-  wchar_t data[1024] = L"";
-  DWORD size = sizeof data;
-  RegGetValueW(HKEY_CURRENT_USER, kRunKey, key.c_str(), RRF_RT_REG_SZ, nullptr, data, &size);
-  return data;
 }
 
 TEST(AutoRun, EnableAndDisableRoundTrip) {
@@ -31,11 +23,10 @@ TEST(AutoRun, EnableAndDisableRoundTrip) {
   EXPECT_TRUE(isEnabled(autoRun.get(), key));
   wchar_t program[MAX_PATH];
   GetModuleFileNameW(nullptr, program, MAX_PATH);
-  EXPECT_EQ(runValue(key), L"\"" + std::wstring(program) + L"\"");
+  EXPECT_EQ(registryText(HKEY_CURRENT_USER, kRunKey, key.c_str()), L"\"" + std::wstring(program) + L"\"");
 
   const std::wstring foreign = L"\"C:\\Other\\program.exe\"";
-  RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, key.c_str(), REG_SZ, foreign.c_str(),
-                  static_cast<DWORD>((foreign.size() + 1) * sizeof(wchar_t)));
+  storeRegistryText(HKEY_CURRENT_USER, kRunKey, key.c_str(), foreign);
   EXPECT_FALSE(isEnabled(autoRun.get(), key)) << "another program under the key";
 
   ox::check(autoRun->Disable(key.c_str(), &result));

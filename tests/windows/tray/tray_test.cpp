@@ -1,6 +1,7 @@
 // Veilmark.exe from its tray icon, driven as the shell and the user drive it:
 // clicks on the icon, the popup menu worked with keys, the files on disk.
 #include "loopback_proxy.h"
+#include "registry_text.h"
 #include "tray_program.h"
 
 #include <gtest/gtest.h>
@@ -9,20 +10,11 @@
 
 namespace {
 
-const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const wchar_t kApplicationGuid[] = L"{14772B7B-BDE6-4677-AF8D-9C0479124737}";
 
-bool startsWithWindows() {
-  return RegGetValueW(HKEY_CURRENT_USER, kRunKey, kApplicationGuid, RRF_RT_REG_SZ, nullptr, nullptr, nullptr) ==
-         ERROR_SUCCESS;
-}
+bool startsWithWindows() { return registryText(HKEY_CURRENT_USER, kRunKey, kApplicationGuid).has_value(); }
 
-void stopStartingWithWindows() {
-  HKEY run = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &run) != ERROR_SUCCESS) return;
-  RegDeleteValueW(run, kApplicationGuid);
-  RegCloseKey(run);
-}
+void stopStartingWithWindows() { RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, kApplicationGuid); }
 
 class Tray : public ::testing::Test {
  protected:
