@@ -23,16 +23,20 @@ TEST(LumiconBenchmark, SubclassedMessageCost) {
   constexpr int kMessages = 200000;
   secondsPerMessage(control.window, kMessages / 10);  // warm up
   const double plain = secondsPerMessage(control.window, kMessages);
+  const LONG_PTR own = GetWindowLongPtrW(control.window, GWLP_WNDPROC);
   control.show(true);
+  ASSERT_NE(GetWindowLongPtrW(control.window, GWLP_WNDPROC), own) << "nothing in front: no cost to measure";
   const double subclassed = secondsPerMessage(control.window, kMessages);
   control.show(false);
   const double ratio = subclassed / plain;
   std::printf("per message: plain %.1f ns, subclassed %.1f ns (+%.1f ns), ratio %.2f\n", plain * 1e9,
               subclassed * 1e9, (subclassed - plain) * 1e9, ratio);
+  // A figure for the record, not a verdict: under Wine one property lookup
+  // is a round trip to the server, and the ratio swings from 26 to 113 from
+  // run to run.
+  RecordProperty("plain_ns", std::to_string(plain * 1e9));
+  RecordProperty("subclassed_ns", std::to_string(subclassed * 1e9));
   RecordProperty("ratio", std::to_string(ratio));
-  // The figure is for the record; under Wine one property lookup is a
-  // round trip to the server, so only a gross regression fails here.
-  EXPECT_LT(ratio, 500.0);
 }
 
 }  // namespace
