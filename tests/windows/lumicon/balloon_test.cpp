@@ -6,11 +6,7 @@
 
 namespace {
 
-class BalloonTest : public ::testing::Test {
- protected:
-  void SetUp() override { spy::reset(); }
-  void TearDown() override { spy::reset(); }
-};
+using BalloonTest = SpiedTest;
 
 // ShowBaloon through IDispatch with only the arguments given, as scripts call it.
 VARIANT callShowBaloon(const Control& control, std::vector<VARIANT> lastFirst) {

@@ -16,11 +16,7 @@ constexpr DISPID kVisible = 0x68030000;
 constexpr DISPID kIcon = 0x68030001;
 constexpr UINT kTrayCallback = 0x445;
 
-class SysTrayTest : public ::testing::Test {
- protected:
-  void SetUp() override { spy::reset(); }
-  void TearDown() override { spy::reset(); }
-};
+using SysTrayTest = SpiedTest;
 
 // One expected shell call; icon: 0 none, 1 the test icon.
 struct Expected {

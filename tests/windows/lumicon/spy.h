@@ -3,6 +3,7 @@
 // also answers for the shell and for the shell's version probe.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 #include <shellapi.h>
 
@@ -45,3 +46,11 @@ void reset();
 std::vector<std::wstring> linesSince(size_t from);
 
 }  // namespace spy
+
+// A test that starts with an empty record and the shell as it is by default,
+// and leaves them so for the next one.
+class SpiedTest : public ::testing::Test {
+ protected:
+  void SetUp() override { spy::reset(); }
+  void TearDown() override { spy::reset(); }
+};

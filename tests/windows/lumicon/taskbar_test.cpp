@@ -12,11 +12,8 @@ namespace {
 
 const UINT kTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
 
-class TaskbarTest : public ::testing::Test {
+class TaskbarTest : public SpiedTest {
  protected:
-  void SetUp() override { spy::reset(); }
-  void TearDown() override { spy::reset(); }
-
   ox::Ptr<TestSite> site(bool userMode, const wchar_t* name) {
     ox::Ptr<TestSite> made(new TestSite(userMode, name));
     made->Release();
