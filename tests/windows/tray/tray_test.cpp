@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <stdexcept>
 
 namespace {
 
@@ -26,7 +27,21 @@ class Tray : public ::testing::Test {
     clearSettings();
     stopStartingWithWindows();
   }
+  // Veilmark started on the test's configuration file, written afresh.
+  TrayProgram startOn(bool forwarding, const std::wstring& program = veilmarkPath()) {
+    writeBytes(config_, configText(forwarding));
+    return TrayProgram(config_, program);
+  }
+  // A copy of the program alone in the test's folder: no ReadMe.TXT beside it.
+  std::wstring programAlone() {
+    for (const wchar_t* name : {L"Veilmark.exe", L"oxlensupport0100.dll"})
+      if (!CopyFileW(besideTests(name).c_str(), folder_.file(name).c_str(), FALSE))
+        throw std::runtime_error("cannot copy the program");
+    return folder_.file(L"Veilmark.exe");
+  }
+
   TempFolder folder_;
+  const std::wstring config_ = folder_.file(L"config.txt");
 };
 
 // Exit from the menu: the icon leaves, the program ends well.
@@ -55,50 +70,46 @@ TEST_F(Tray, MouseOnTheIconSwitchesOnLeftReleasesOnly) {
       {"moves", {WM_MOUSEMOVE, WM_MOUSEMOVE}, 0},
       {"balloon notices", {NIN_BALLOONSHOW, NIN_BALLOONUSERCLICK}, 0},
   };
-  const std::wstring config = folder_.file(L"config.txt");
-  writeBytes(config, configText(false));
-  TrayProgram veilmark(config);
+  TrayProgram veilmark = startOn(false);
   ASSERT_TRUE(veilmark.waitForTray({IconLook::Grey}));
   for (const auto& row : cases) {
     SCOPED_TRACE(row.name);
-    const bool before = forwardingIn(config);
-    const auto textBefore = readBytes(config);
-    DeleteFileW((config + L".BAK").c_str());
+    const bool before = forwardingIn(config_);
+    const auto textBefore = readBytes(config_);
+    DeleteFileW((config_ + L".BAK").c_str());
     for (UINT message : row.messages) veilmark.mouse(message);
-    EXPECT_EQ(forwardingIn(config), row.switches % 2 ? !before : before);
+    EXPECT_EQ(forwardingIn(config_), row.switches % 2 ? !before : before);
     if (row.switches == 0) {
-      EXPECT_EQ(readBytes(config), textBefore);
-      EXPECT_EQ(GetFileAttributesW((config + L".BAK").c_str()), INVALID_FILE_ATTRIBUTES);
+      EXPECT_EQ(readBytes(config_), textBefore);
+      EXPECT_EQ(GetFileAttributesW((config_ + L".BAK").c_str()), INVALID_FILE_ATTRIBUTES);
     } else {
       // The copy is of the text just before the last switch.
       const bool stateInBackup = row.switches == 1 ? before : !before;
-      EXPECT_EQ(forwardingIn(config + L".BAK"), stateInBackup);
+      EXPECT_EQ(forwardingIn(config_ + L".BAK"), stateInBackup);
     }
-    EXPECT_TRUE(veilmark.waitForTray({lookOf(config)}));
+    EXPECT_TRUE(veilmark.waitForTray({lookOf(config_)}));
     EXPECT_EQ(veilmark.process().exitCode(), static_cast<DWORD>(STILL_ACTIVE));
   }
   exitThroughMenu(veilmark);
 }
 
 TEST_F(Tray, MenuItemsDoWhatTheirCaptionsSay) {
-  const std::wstring config = folder_.file(L"config.txt");
   const std::wstring other = folder_.file(L"other.txt");
-  writeBytes(config, configText(false));
   writeBytes(other, configText(false));
-  TrayProgram veilmark(config);
+  TrayProgram veilmark = startOn(false);
   ASSERT_TRUE(veilmark.waitForTray({IconLook::Grey}));
 
   // The default item first: "Включить TOR в Privoxy".
   veilmark.postMouse(WM_RBUTTONUP);
   veilmark.menuKeys({VK_DOWN, VK_RETURN});
-  ASSERT_TRUE(waitUntil([&] { return forwardingIn(config); }));
+  ASSERT_TRUE(waitUntil([&] { return forwardingIn(config_); }));
   EXPECT_TRUE(veilmark.waitForTray({IconLook::Coloured}));
 
   // Escape closes the menu and changes nothing.
   veilmark.postMouse(WM_RBUTTONUP);
   veilmark.menuKeys({VK_ESCAPE});
   ASSERT_TRUE(waitUntil([&] { return veilmark.menu() == nullptr; }));
-  EXPECT_TRUE(forwardingIn(config));
+  EXPECT_TRUE(forwardingIn(config_));
 
   // "Запускать с Windows" twice: registered, then not; the mark follows.
   for (bool expected : {true, false}) {
@@ -120,7 +131,7 @@ TEST_F(Tray, MenuItemsDoWhatTheirCaptionsSay) {
   EXPECT_TRUE(veilmark.waitForTray({IconLook::Grey}));
   veilmark.mouse(WM_LBUTTONUP);
   EXPECT_TRUE(forwardingIn(other));
-  EXPECT_TRUE(forwardingIn(config));
+  EXPECT_TRUE(forwardingIn(config_));
   EXPECT_TRUE(veilmark.waitForTray({IconLook::Coloured}));
 
   // "Справка" > "О программе...": the About box tells what the program does.
@@ -162,18 +173,10 @@ TEST_F(Tray, ExitWhileABoxIsOpenEndsQuietly) {
   };
   for (const auto& row : cases) {
     SCOPED_TRACE(row.name);
-    std::wstring program = veilmarkPath();
-    if (row.withoutReadMe) {
-      for (const wchar_t* name : {L"Veilmark.exe", L"oxlensupport0100.dll"})
-        ASSERT_TRUE(CopyFileW(besideTests(name).c_str(), folder_.file(name).c_str(), FALSE));
-      program = folder_.file(L"Veilmark.exe");
-    }
-    const std::wstring config = folder_.file(L"config.txt");
-    writeBytes(config, configText(false));
-    TrayProgram veilmark(config, program);
+    TrayProgram veilmark = startOn(false, row.withoutReadMe ? programAlone() : veilmarkPath());
     ASSERT_TRUE(veilmark.waitForTray({IconLook::Grey}));
     if (row.menuKeys.empty()) {
-      DeleteFileW(config.c_str());  // the switch fails on its read
+      DeleteFileW(config_.c_str());  // the switch fails on its read
       veilmark.postMouse(WM_LBUTTONUP);
     } else {
       veilmark.postMouse(WM_RBUTTONUP);
@@ -195,12 +198,7 @@ TEST_F(Tray, ExitWhileABoxIsOpenEndsQuietly) {
 }
 
 TEST_F(Tray, HelpContentsWithoutReadMeSaysSo) {
-  // A copy of the program in a folder with no ReadMe.TXT.
-  for (const wchar_t* name : {L"Veilmark.exe", L"oxlensupport0100.dll"})
-    ASSERT_TRUE(CopyFileW(besideTests(name).c_str(), folder_.file(name).c_str(), FALSE));
-  const std::wstring config = folder_.file(L"config.txt");
-  writeBytes(config, configText(false));
-  TrayProgram veilmark(config, folder_.file(L"Veilmark.exe"));
+  TrayProgram veilmark = startOn(false, programAlone());
   ASSERT_TRUE(veilmark.waitForTray({IconLook::Grey}));
   veilmark.postMouse(WM_RBUTTONUP);
   veilmark.menuKeys({VK_UP, VK_UP, VK_RIGHT, VK_RETURN});
@@ -212,9 +210,7 @@ TEST_F(Tray, HelpContentsWithoutReadMeSaysSo) {
 }
 
 TEST_F(Tray, HelpContentsOpensTheReadMeBesideTheProgram) {
-  const std::wstring config = folder_.file(L"config.txt");
-  writeBytes(config, configText(false));
-  TrayProgram veilmark(config);
+  TrayProgram veilmark = startOn(false);
   ASSERT_TRUE(veilmark.waitForTray({IconLook::Grey}));
   veilmark.postMouse(WM_RBUTTONUP);
   veilmark.menuKeys({VK_UP, VK_UP, VK_RIGHT, VK_RETURN});
@@ -245,16 +241,14 @@ TEST_F(Tray, UnreadableFileIsReportedOnceBeforeTheIcon) {
 }
 
 TEST_F(Tray, SecondCopyLeavesTheRunningOneAlone) {
-  const std::wstring config = folder_.file(L"config.txt");
-  writeBytes(config, configText(true));
-  TrayProgram first(config);
+  TrayProgram first = startOn(true);
   ASSERT_TRUE(first.waitForTray({IconLook::Coloured}));
   Program second(veilmarkPath());
   ASSERT_TRUE(second.waitForExit());
   EXPECT_EQ(second.exitCode(), 0u);
   EXPECT_EQ(trayIcons(), std::vector<IconLook>{IconLook::Coloured});
   first.mouse(WM_LBUTTONUP);
-  EXPECT_FALSE(forwardingIn(config));
+  EXPECT_FALSE(forwardingIn(config_));
   EXPECT_TRUE(first.waitForTray({IconLook::Grey}));
   exitThroughMenu(first);
 }
@@ -264,9 +258,7 @@ TEST_F(Tray, SecondCopyLeavesTheRunningOneAlone) {
 TEST_F(Tray, SilentProxyHoldsNeitherTheIconNorExit) {
   LoopbackServer silent(true);
   const SystemProxy proxy(silent.port());
-  const std::wstring config = folder_.file(L"config.txt");
-  writeBytes(config, configText(false));
-  TrayProgram veilmark(config);
+  TrayProgram veilmark = startOn(false);
   ASSERT_TRUE(veilmark.waitForTray({IconLook::Grey}));
   LARGE_INTEGER frequency, clicked, answered;
   QueryPerformanceFrequency(&frequency);
@@ -276,7 +268,7 @@ TEST_F(Tray, SilentProxyHoldsNeitherTheIconNorExit) {
   const double answerMs = 1000.0 * (answered.QuadPart - clicked.QuadPart) / frequency.QuadPart;
   std::printf("click to the icon's answer, the proxy silent: %.1f ms\n", answerMs);
   EXPECT_LT(answerMs, 100.0);
-  EXPECT_TRUE(forwardingIn(config));
+  EXPECT_TRUE(forwardingIn(config_));
   ASSERT_TRUE(silent.waitForConnection(kWaitMs));
   veilmark.postMouse(WM_RBUTTONUP);
   veilmark.menuKeys({VK_UP, VK_RETURN});
@@ -286,9 +278,7 @@ TEST_F(Tray, SilentProxyHoldsNeitherTheIconNorExit) {
 
 // Windows' Restart Manager and our installer end it as a session end does.
 TEST_F(Tray, SessionEndClosesItAsExitDoes) {
-  const std::wstring config = folder_.file(L"config.txt");
-  writeBytes(config, configText(true));
-  TrayProgram veilmark(config);
+  TrayProgram veilmark = startOn(true);
   ASSERT_TRUE(veilmark.waitForTray({IconLook::Coloured}));
   const HWND application = veilmark.process().waitForWindow(kApplicationClass, kTitle);
   DWORD_PTR answer = 0;
