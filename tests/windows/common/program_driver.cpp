@@ -51,11 +51,14 @@ std::string narrow(const std::wstring& text) {
   return bytes;
 }
 
-std::wstring besideTests(const std::wstring& name) {
+std::wstring testProgram() {
   wchar_t path[MAX_PATH];
-  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path, length);
-  return folder.substr(0, folder.find_last_of(L'\\') + 1) + name;
+  return std::wstring(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+}
+
+std::wstring besideTests(const std::wstring& name) {
+  const std::wstring program = testProgram();
+  return program.substr(0, program.find_last_of(L'\\') + 1) + name;
 }
 
 std::wstring className(HWND window) {

@@ -17,7 +17,8 @@ bool waitUntil(const std::function<bool()>& condition, DWORD ms = kWaitMs);
 // Polls until find gives a window; that window, or nullptr when the time is up.
 HWND waitFor(const std::function<HWND()>& find, DWORD ms = kWaitMs);
 
-// Path of a file beside the running test program.
+// Path of the running test program, and of a file beside it.
+std::wstring testProgram();
 std::wstring besideTests(const std::wstring& name);
 
 // UTF-8, for failure messages.

@@ -21,9 +21,7 @@ TEST(AutoRun, EnableAndDisableRoundTrip) {
 
   ox::check(autoRun->Enable(key.c_str(), 0, &result));
   EXPECT_TRUE(isEnabled(autoRun.get(), key));
-  wchar_t program[MAX_PATH];
-  GetModuleFileNameW(nullptr, program, MAX_PATH);
-  EXPECT_EQ(registryText(HKEY_CURRENT_USER, kRunKey, key.c_str()), L"\"" + std::wstring(program) + L"\"");
+  EXPECT_EQ(registryText(HKEY_CURRENT_USER, kRunKey, key.c_str()), L"\"" + testProgram() + L"\"");
 
   const std::wstring foreign = L"\"C:\\Other\\program.exe\"";
   storeRegistryText(HKEY_CURRENT_USER, kRunKey, key.c_str(), foreign);
@@ -37,8 +35,7 @@ TEST(AutoRun, EnableAndDisableRoundTrip) {
 
 TEST(AutoRun, ReadsARunValueOfAnySizeAndType) {
   const std::wstring key = L"{AutoRun-Size-" + std::to_wstring(GetCurrentProcessId()) + L"}";
-  wchar_t program[MAX_PATH];
-  GetModuleFileNameW(nullptr, program, MAX_PATH);
+  const std::wstring program = testProgram();
   const struct {
     const char* name;
     DWORD type;
@@ -46,7 +43,7 @@ TEST(AutoRun, ReadsARunValueOfAnySizeAndType) {
     bool ours;
   } cases[] = {
       {"ours with 70,000 characters of arguments", REG_SZ,
-       L"\"" + std::wstring(program) + L"\"" + std::wstring(70000, L' '), true},
+       L"\"" + program + L"\"" + std::wstring(70000, L' '), true},
       {"a foreign program of 70,000 characters", REG_SZ, L"C:\\" + std::wstring(70000, L'x'), false},
       {"ours padded with NULs", REG_EXPAND_SZ, program + std::wstring(5, L'\0'), true},
       {"three bytes of binary data", REG_BINARY, L"ab", false},

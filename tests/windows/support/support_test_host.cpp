@@ -59,9 +59,7 @@ MaxPathLimit::MaxPathLimit()
             reinterpret_cast<void*>(&moveFileWithinMaxPath)) {}
 
 DWORD runChild(const std::wstring& arguments) {
-  wchar_t program[MAX_PATH];
-  GetModuleFileNameW(nullptr, program, MAX_PATH);
-  const Program child(program, arguments);
+  const Program child(testProgram(), arguments);
   return child.waitForExit(60000) ? child.exitCode() : static_cast<DWORD>(-1);
 }
 
