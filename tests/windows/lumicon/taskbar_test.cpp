@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "host.h"
+#include "import_patch.h"
 #include "spy.h"
 
 namespace {
@@ -158,6 +159,25 @@ TEST_F(TaskbarTest, FailingHookDoesNotFailLoading) {
   spy::failLine = [](const std::wstring& line) { return line == L"SysTray::HookTaskbar() ==> We're in run mode!"; };
   EXPECT_HRESULT_SUCCEEDED(control.as<IPersistPropertyBag>()->Load(bag.get(), nullptr));
   spy::failLine = nullptr;
+}
+
+HWND WINAPI refuseWindow(DWORD, LPCWSTR, LPCWSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, LPVOID) {
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return nullptr;
+}
+
+// The hook window is made by the form layer inside the library: a failure
+// there reaches the host with Windows' own status and text.
+TEST_F(TaskbarTest, HookWindowFailureKeepsItsStatusAndText) {
+  const Control control = createControl(site(true, L"stMain").get());
+  const ImportPatch refuse(GetModuleHandleW(L"Lumicon.dll"), "user32.dll", "CreateWindowExW",
+                           reinterpret_cast<void*>(&refuseWindow));
+  EXPECT_EQ(control.as<IPersistStreamInit>()->InitNew(), HRESULT_FROM_WIN32(ERROR_NOT_ENOUGH_MEMORY));
+  ox::Ptr<IErrorInfo> info;
+  ASSERT_EQ(GetErrorInfo(0, info.put()), S_OK);
+  ox::Bstr description;
+  ASSERT_HRESULT_SUCCEEDED(info->GetDescription(description.put()));
+  EXPECT_EQ(description.str(), ox::systemText(HRESULT_FROM_WIN32(ERROR_NOT_ENOUGH_MEMORY)));
 }
 
 TEST_F(TaskbarTest, FailureInsideTheProcedureBecomesALine) {
