@@ -240,7 +240,7 @@ void SysTray::setCaption(const std::wstring& caption) {
     notify(NIM_MODIFY, fields);
   }
   CaptionValue = caption;
-  PropertyChanged(DISPID_TEXT);
+  PropertyChanged(kDispidCaption);
 }
 
 void SysTray::setVisible(bool show) {

@@ -13,7 +13,7 @@ constexpr int kCategoryBehavior = -6;
 HRESULT SysTray::MapPropertyToCategory(DISPID property, int* category) {
   if (!category) return E_POINTER;
   switch (property) {
-    case DISPID_TEXT:
+    case kDispidCaption:
       *category = kCategoryMisc;
       return S_OK;
     case kDispidVisible:
