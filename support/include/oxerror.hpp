@@ -76,14 +76,16 @@ inline Error currentError() noexcept {
   }
 }
 
-// Runs the body of a COM method: S_OK with the thread's error object cleared,
-// or the failure's status (E_FAIL for a positive number) with an error object
-// that carries its description, as a script's Err.Description shows it.
+// Runs the body of a COM method: S_OK with the thread's error object cleared
+// (also of what a step inside left and skipped), or the failure's status
+// (E_FAIL for a positive number) with an error object that carries its
+// description, as a script's Err.Description shows it.
 template <class Body>
 HRESULT comMethod(Body&& body) noexcept {
-  SetErrorInfo(0, nullptr);
+  SetErrorInfo(0, nullptr);  // a failing call inside describes itself, not an earlier one
   try {
     body();
+    SetErrorInfo(0, nullptr);
     return S_OK;
   } catch (...) {
     const Error error = currentError();
