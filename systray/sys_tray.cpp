@@ -1,5 +1,6 @@
 #include "sys_tray.h"
 
+#include <algorithm>
 #include <new>
 #include <vector>
 
@@ -12,6 +13,11 @@
 
 namespace lumicon {
 namespace {
+
+// At logon the taskbar may not take icons yet, and no TaskbarCreated follows
+// when it already existed: a refused add is tried again ever later.
+constexpr UINT kFirstRetryDelay = 1000;
+constexpr UINT kLongestRetryDelay = 60000;
 
 // The control window only gives the shell somewhere to send the icon's
 // notifications; as a message-only window it never sees broadcasts, which is
@@ -251,9 +257,10 @@ void SysTray::setVisible(bool show) {
       // The icon counts as shown whatever the shell answers, or if adding fails.
       InTray = true;
       VisibleValue = true;
-      AddTrayIcon(CaptionValue, IconValue.get());
+      addOrRetry(kFirstRetryDelay);
     }
   } else if (InTray) {
+    stopRetrying();
     DeleteTrayIcon();
     detachWindow();
     InTray = false;
@@ -266,7 +273,7 @@ std::optional<BOOL> SysTray::notify(DWORD message, const TrayFields& fields) {
   return notifyShell(message, hWndSysTray, IconID, fields);
 }
 
-void SysTray::AddTrayIcon(const std::wstring& caption, IPictureDisp* icon) {
+bool SysTray::AddTrayIcon(const std::wstring& caption, IPictureDisp* icon) {
   TrayFields fields;
   if (icon) {
     fields.icon = pictureHandle(icon);
@@ -278,7 +285,29 @@ void SysTray::AddTrayIcon(const std::wstring& caption, IPictureDisp* icon) {
   }
   fields.callbackMessage = WM_TRAY_CALLBACK;
   fields.flags |= NIF_MESSAGE;
-  notify(NIM_ADD, fields);
+  return notify(NIM_ADD, fields).value_or(FALSE) != FALSE;
+}
+
+void SysTray::addOrRetry(UINT delay) {
+  if (AddTrayIcon(CaptionValue, IconValue.get())) {
+    stopRetrying();
+    return;
+  }
+  // Setting the timer again replaces its interval.
+  if (!SetTimer(hWndSysTray, TIMER_RETRY_ADD, delay, nullptr)) ox::fail(HRESULT_FROM_WIN32(GetLastError()), L"");
+  retryDelay_ = delay;
+}
+
+void SysTray::RetryTrayIcon() {
+  // A tick already queued when the retries stopped finds nothing to do.
+  if (retryDelay_ == 0) return;
+  addOrRetry(std::min(retryDelay_ * 2, kLongestRetryDelay));
+}
+
+void SysTray::stopRetrying() {
+  if (retryDelay_ == 0) return;
+  KillTimer(hWndSysTray, TIMER_RETRY_ADD);
+  retryDelay_ = 0;
 }
 
 void SysTray::DeleteTrayIcon() { notify(NIM_DELETE, TrayFields{}); }

@@ -36,6 +36,8 @@ class SysTray final : public _SysTray,
 
   // Raises the event of one tray mouse message; always 0. Called by SubWndProc.
   LRESULT DispatchTrayMessage(LPARAM mouseMessage, WPARAM identifier);
+  // Tries a refused add again when the retry timer fires. Called by SubWndProc.
+  void RetryTrayIcon();
 
   // IUnknown
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** result) override;
@@ -136,7 +138,11 @@ class SysTray final : public _SysTray,
 
   // One shell call for this control's icon; empty when the shell was not asked.
   std::optional<BOOL> notify(DWORD message, const TrayFields& fields);
-  void AddTrayIcon(const std::wstring& caption, IPictureDisp* icon);
+  // True when the shell took the icon.
+  bool AddTrayIcon(const std::wstring& caption, IPictureDisp* icon);
+  // Adds the icon; while the shell refuses, the retry timer tries again after `delay` ms.
+  void addOrRetry(UINT delay);
+  void stopRetrying();
   void DeleteTrayIcon();
   void attachWindow();
   void detachWindow();
@@ -163,6 +169,7 @@ class SysTray final : public _SysTray,
   ox::Ptr<IPictureDisp> IconValue;
   bool InTray = false;
   UINT IconID = 0;
+  UINT retryDelay_ = 0;  // ms before the next add is tried; 0 while no add waits
   HWND hWndSysTray = nullptr;
   std::unique_ptr<frmTaskbarHook> taskbarHook_;
   SubclassData SubclassData_ = {};

@@ -48,6 +48,10 @@ LRESULT CALLBACK SubWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) 
   const auto passOn = [&] { return CallWindowProcA(data.PrevWndProc, hWnd, uMsg, wParam, lParam); };
   const LRESULT result = ox::windowProcedure(
       [&] {
+        if (uMsg == WM_TIMER && wParam == TIMER_RETRY_ADD) {
+          data.Self->RetryTrayIcon();
+          return LRESULT{0};
+        }
         if (uMsg == WM_TRAY_CALLBACK)
           data.Self->DispatchTrayMessage(lParam, wParam);
         else if (isTaskbarRestart(uMsg, WM_TASKBAR_CREATED))

@@ -9,6 +9,8 @@ namespace lumicon {
 class SysTray;
 
 constexpr UINT WM_TRAY_CALLBACK = WM_USER + 69;
+// The control window's timer that tries a refused add again.
+constexpr UINT_PTR TIMER_RETRY_ADD = 1;
 
 // Property names are plain ASCII, so their ANSI form is the text itself.
 constexpr char PROP_HOOK_DATA[] = "{001B6D75-035A-4982-A54E-1E6062077D38}";

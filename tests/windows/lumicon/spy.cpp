@@ -16,12 +16,14 @@ namespace spy {
 std::vector<ShellCall> calls;
 std::vector<std::wstring> lines;
 BOOL shellAnswer = TRUE;
+unsigned refusedAdds = 0;
 ShellVersion version = ShellVersion::Real;
 std::function<bool(const std::wstring&)> failLine;
 
 void reset() {
   calls.clear();
   shellAnswer = TRUE;
+  refusedAdds = 0;
   version = ShellVersion::Real;
   failLine = nullptr;
 }
@@ -49,8 +51,10 @@ std::unique_ptr<ImportPatch> shellPatch, printPatch, procPatch;
 
 BOOL WINAPI recordShellCall(DWORD message, PNOTIFYICONDATAA record) {
   const BYTE* start = reinterpret_cast<const BYTE*>(record);
-  spy::calls.push_back({message, std::vector<BYTE>(start, start + record->cbSize)});
-  return spy::shellAnswer;
+  spy::calls.push_back({message, std::vector<BYTE>(start, start + record->cbSize), GetTickCount()});
+  if (message != NIM_ADD || spy::refusedAdds == 0) return spy::shellAnswer;
+  --spy::refusedAdds;
+  return FALSE;
 }
 
 HRESULT WINAPI recordLine(LPCWSTR text) {

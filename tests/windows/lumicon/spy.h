@@ -14,6 +14,7 @@
 struct ShellCall {
   DWORD message;
   std::vector<BYTE> bytes;  // exactly cbSize bytes of the record
+  DWORD at;                 // GetTickCount when the call was made
 
   DWORD size() const;
   HWND window() const;
@@ -37,6 +38,8 @@ namespace spy {
 extern std::vector<ShellCall> calls;
 extern std::vector<std::wstring> lines;
 extern BOOL shellAnswer;
+// NIM_ADD calls still to be refused before shellAnswer answers them.
+extern unsigned refusedAdds;
 extern ShellVersion version;
 // Diagnostic lines for which oxDebugPrint reports a failure.
 extern std::function<bool(const std::wstring&)> failLine;

@@ -1,6 +1,6 @@
 // The taskbar hook: its diagnostic lines, the hidden hook windows, the
-// recovery after a taskbar restart, and window procedures that never let a
-// failure escape.
+// recovery after a taskbar restart or a refused add, and window procedures
+// that never let a failure escape.
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -196,6 +196,62 @@ TEST_F(TaskbarTest, FailureInsideTheProcedureBecomesALine) {
   EXPECT_EQ(passedOn.messages, std::vector<UINT>{kTaskbarCreated});
   EXPECT_TRUE(spy::calls.empty());
   control.show(false);
+}
+
+// What happens meanwhile, `actAt` ms after the first add.
+enum class Meanwhile { Nothing, Hide, Restart };
+
+struct RetryRow {
+  const char* name;
+  unsigned refused;  // adds the shell turns away first
+  Meanwhile act;
+  DWORD actAt;
+  DWORD watch;                // ms of messages pumped after the first add
+  std::vector<DWORD> addsAt;  // ms after the first add, one per NIM_ADD
+  bool retrying;              // the retry timer still runs at the end
+};
+
+const RetryRow kRetryRows[] = {
+    {"taken at once: no timer", 0, Meanwhile::Nothing, 0, 1300, {0}, false},
+    {"one refusal: taken after 1 s", 1, Meanwhile::Nothing, 0, 2500, {0, 1000}, false},
+    {"two refusals: 1 s, then 2 s", 2, Meanwhile::Nothing, 0, 3700, {0, 1000, 3000}, false},
+    {"hidden while refused: no more adds", 100, Meanwhile::Hide, 1500, 3500, {0, 1000}, false},
+    {"restart while refused: at once, then 1 s", 100, Meanwhile::Restart, 500, 2000, {0, 500, 1500}, true},
+    {"restart taken: no more adds", 1, Meanwhile::Restart, 500, 2000, {0, 500}, false},
+};
+
+TEST_F(TaskbarTest, RefusedAddIsTriedAgainEverLater) {
+  for (const RetryRow& row : kRetryRows) {
+    SCOPED_TRACE(row.name);
+    spy::reset();
+    spy::refusedAdds = row.refused;
+    const Control control = createControl(site(true, L"stMain").get(), true);
+    control.show(true);
+    ASSERT_EQ(spy::calls.size(), 1u);
+    const DWORD start = spy::calls[0].at;
+    bool acted = row.act == Meanwhile::Nothing;
+    for (DWORD now = 0; now < row.watch; now = GetTickCount() - start) {
+      if (!acted && now >= row.actAt) {
+        acted = true;
+        if (row.act == Meanwhile::Hide)
+          control.show(false);
+        else
+          SendMessageW(control.window, kTaskbarCreated, 0, 0);
+      }
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+      pumpMessages();
+    }
+    EXPECT_EQ(control.visible(), row.act != Meanwhile::Hide);
+    EXPECT_EQ(KillTimer(control.window, 1) != FALSE, row.retrying);  // 1: the control's retry timer
+    std::vector<DWORD> addsAt;
+    for (const ShellCall& call : spy::calls)
+      if (call.message == NIM_ADD) addsAt.push_back(call.at - start);
+    ASSERT_EQ(addsAt.size(), row.addsAt.size());
+    for (size_t i = 0; i < addsAt.size(); ++i) {
+      EXPECT_GE(addsAt[i] + 100, row.addsAt[i]) << "add " << i;
+      EXPECT_LE(addsAt[i], row.addsAt[i] + 600) << "add " << i;
+    }
+  }
 }
 
 }  // namespace
