@@ -70,10 +70,19 @@ def greyed(drawing):
     return grey
 
 
+# The sizes of a small icon at 125 % to 300 % of 96 DPI, in full colour with
+# alpha; the older images stay first for shells that know no better.
+SCALED_SIZES = (20, 24, 32, 40, 48)
+
+
+def scaled(drawing):
+    return [(drawing, size, 32) for size in SCALED_SIZES]
+
+
 ICONS = {
-    "a_main.ico": [(emblem, 16, 24), (emblem, 32, 24)],
-    "tray_on.ico": [(emblem, 16, 4), (emblem, 16, 24)],
-    "tray_off.ico": [(greyed(emblem), 16, 4), (greyed(emblem), 16, 24)],
+    "a_main.ico": [(emblem, 16, 24), (emblem, 32, 24)] + scaled(emblem),
+    "tray_on.ico": [(emblem, 16, 4), (emblem, 16, 24)] + scaled(emblem),
+    "tray_off.ico": [(greyed(emblem), 16, 4), (greyed(emblem), 16, 24)] + scaled(greyed(emblem)),
 }
 
 

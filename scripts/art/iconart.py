@@ -11,23 +11,34 @@ import struct
 SAMPLES = 4  # per pixel and axis: edges follow the shape, not the grid
 
 
-def render(drawing, width, height=None):
-    """Rows of pixels, top row first; each the colour most samples agree on."""
-    height = height or width
-    rows = []
-    for row in range(height):
-        pixels = []
-        for column in range(width):
-            votes = {}
-            for sy in range(SAMPLES):
-                for sx in range(SAMPLES):
-                    x = (column + (sx + 0.5) / SAMPLES) / width * 2 - 1
-                    y = (row + (sy + 0.5) / SAMPLES) / height * 2 - 1
-                    colour = drawing(x, y)
-                    votes[colour] = votes.get(colour, 0) + 1
-            pixels.append(max(votes, key=lambda colour: (votes[colour], colour is not None)))
-        rows.append(pixels)
-    return rows
+def samples(drawing, width, height):
+    """Rows of pixels, top row first; each the list of colours sampled in it."""
+    return [[[drawing((column + (sx + 0.5) / SAMPLES) / width * 2 - 1, (row + (sy + 0.5) / SAMPLES) / height * 2 - 1)
+              for sy in range(SAMPLES) for sx in range(SAMPLES)]
+             for column in range(width)]
+            for row in range(height)]
+
+
+def majority(colours):
+    """The colour most samples agree on: a pixel with no alpha is all or nothing."""
+    votes = {}
+    for colour in colours:
+        votes[colour] = votes.get(colour, 0) + 1
+    return max(votes, key=lambda colour: (votes[colour], colour is not None))
+
+
+def blended(colours):
+    """The samples' mean colour with their coverage as alpha; None where nothing is drawn."""
+    drawn = [colour for colour in colours if colour is not None]
+    if not drawn:
+        return None
+    return tuple(round(sum(channel) / len(drawn)) for channel in zip(*drawn)) + (
+        round(255 * len(drawn) / len(colours)),)
+
+
+def render(drawing, width, height=None, pixel=majority):
+    """Rows of pixels, top row first, each made of its samples by `pixel`."""
+    return [[pixel(colours) for colours in row] for row in samples(drawing, width, height or width)]
 
 
 def padded(data):
@@ -52,6 +63,15 @@ def encode_24_bit(rows):
     for pixels in reversed(rows):
         line = b"".join(bytes(reversed(colour)) if colour else b"\0\0\0" for colour in pixels)
         data += padded(line)
+    return data, b""
+
+
+def encode_32_bit(rows):
+    """Colour bits of a 32-bit image with alpha, bottom row first, blue-green-red-alpha."""
+    data = b""
+    for pixels in reversed(rows):
+        data += b"".join(bytes((blue, green, red, alpha)) for red, green, blue, alpha in
+                         (pixel or (0, 0, 0, 0) for pixel in pixels))
     return data, b""
 
 
@@ -89,6 +109,7 @@ ENCODERS = {
     4: lambda rows: encode_indexed(rows, VGA_PALETTE, 4),
     8: lambda rows: encode_indexed(rows, PALETTE_256, 8),
     24: encode_24_bit,
+    32: encode_32_bit,
 }
 
 
@@ -102,11 +123,12 @@ def dib(rows, depth, height_factor=1, extra=b""):
 
 
 def write_icon(path, images):
-    """images: (drawing, size, depth) for every image the icon holds."""
+    """images: (drawing, size, depth) for every image the icon holds; 32-bit
+    images carry alpha, so their edges blend into whatever is behind them."""
     entries, blobs = b"", b""
     offset = 6 + 16 * len(images)
     for drawing, size, depth in images:
-        rows = render(drawing, size)
+        rows = render(drawing, size, pixel=blended if depth == 32 else majority)
         blob = dib(rows, depth, 2, and_mask(rows))
         palette_size = 1 << depth if depth < 8 else 0
         entries += struct.pack("<BBBBHHII", size % 256, size % 256, palette_size % 256, 0, 1, depth, len(blob),

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws Lumicon's pictures: the control's face "BACK" (38 x 38, 24-bit), its
 toolbox image (16 x 15, 24-bit) and the default icon "A_MAIN" (16 x 16 in 16
-and in 256 colours, 32 x 32 and 48 x 48 in 256 colours).
+and in 256 colours, 32 x 32 and 48 x 48 in 256 colours, and for screens above
+96 DPI 20, 24, 32, 40 and 48 pixels in 32-bit colour with alpha).
 
 Usage: make_art.py OUTPUT_FOLDER
 """
@@ -54,7 +55,8 @@ def main():
     os.makedirs(folder, exist_ok=True)
     write_bitmap(os.path.join(folder, "back.bmp"), on_button_face(emblem, 0.8), 38, 38)
     write_bitmap(os.path.join(folder, "toolbox.bmp"), on_button_face(emblem, 0.9), 16, 15)
-    write_icon(os.path.join(folder, "a_main.ico"), [(emblem, 16, 4), (emblem, 16, 8), (emblem, 32, 8), (emblem, 48, 8)])
+    write_icon(os.path.join(folder, "a_main.ico"), [(emblem, 16, 4), (emblem, 16, 8), (emblem, 32, 8), (emblem, 48, 8)]
+               + [(emblem, size, 32) for size in (20, 24, 32, 40, 48)])
 
 
 if __name__ == "__main__":
