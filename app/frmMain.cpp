@@ -78,8 +78,8 @@ void FrmMain::Load() {
   ox::check(oxIsInIDE(&inIde));
   if (!ox::isTrue(inIde)) ox::check(oxSetWindowResIconAll(hwnd(), L"A_MAIN"));
   UpdateMenuChecks();
-  TrayIcons_[0] = loadTrayIcon(L"IDI_TRAY_ON");
-  TrayIcons_[1] = loadTrayIcon(L"IDI_TRAY_OFF");
+  ox::check(oxGet_WM_TASKBAR_CREATED(&taskbarCreated_));
+  LoadTrayIcons();
   stMain_->putText(lumicon::kDispidCaption, L"Veilmark");
   stMain_->putRefObject(lumicon::kDispidIcon, GetStateIcon());
   stMain_->putBoolean(lumicon::kDispidVisible, true);
@@ -94,6 +94,14 @@ void FrmMain::Unload() {
   // The window would destroy its menu bar; the tree is the one that does.
   SetMenu(hwnd(), nullptr);
   menus_.reset();
+}
+
+// A new DPI, or a taskbar come back after one, wants the tray picture at the
+// size of the new DPI; the control puts a new taskbar's icon back itself.
+void FrmMain::Message(UINT message, WPARAM, LPARAM) {
+  if (!TrayIcons_[0] || (message != WM_DPICHANGED && message != taskbarCreated_)) return;
+  LoadTrayIcons();
+  stMain_->putObject(lumicon::kDispidIcon, GetStateIcon());
 }
 
 void FrmMain::stMain_MouseUp(LONG button) {
@@ -196,6 +204,11 @@ void FrmMain::ToggleAutoRun() {
     AutoRun().Enable(ApplicationGuid, 0, &ignored);
   // The mark shows what took effect, not what was asked for.
   ReadAutoRunMark();
+}
+
+void FrmMain::LoadTrayIcons() {
+  TrayIcons_[0] = loadTrayIcon(L"IDI_TRAY_ON");
+  TrayIcons_[1] = loadTrayIcon(L"IDI_TRAY_OFF");
 }
 
 IPictureDisp* FrmMain::GetStateIcon() const { return TrayIcons_[menus_->checked(mnuContext(ForwardingItem)) ? 0 : 1].get(); }

@@ -35,6 +35,7 @@ class FrmMain final : public runtime::Form {
   void createControls() override;
   void Load() override;
   void Unload() override;
+  void Message(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   // The icon still answers while a menu, dialog or box of the program is
   // open, so "Выход" may unload the form inside any such modal call: after
@@ -47,11 +48,13 @@ class FrmMain final : public runtime::Form {
   void ShowForwardingState();
   void ReadAutoRunMark();
   void ToggleAutoRun();
+  void LoadTrayIcons();
   IPictureDisp* GetStateIcon() const;
 
   std::unique_ptr<runtime::MenuTree> menus_;
   std::unique_ptr<runtime::ActiveXControl> stMain_;
   ox::Ptr<IPictureDisp> TrayIcons_[2];
+  UINT taskbarCreated_ = 0;
 };
 
 // The one main form; its menus hang on its window as a menu bar never shown.

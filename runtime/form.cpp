@@ -155,6 +155,9 @@ LRESULT Form::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NCDESTROY:
       detach();
       break;
+    default:
+      Message(message, wParam, lParam);
+      break;
   }
   return DefDlgProcW(window, message, wParam, lParam);
 }

@@ -68,6 +68,8 @@ class Form {
   virtual void Command(int, int) {}
   // Background of a static control; nullptr leaves the default.
   virtual HBRUSH StaticBackground(HDC, HWND) { return nullptr; }
+  // Any other message, before its default handling.
+  virtual void Message(UINT, WPARAM, LPARAM) {}
 
  private:
   static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

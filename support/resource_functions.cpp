@@ -5,6 +5,7 @@
 
 #include "errors.h"
 #include "handles.h"
+#include "oxwin32.hpp"
 #include "support/textcodec.h"
 #include "text_helpers.h"
 
@@ -30,12 +31,23 @@ std::wstring decodeResourceText(const char* bytes, DWORD size) {
   return text;
 }
 
+// A small icon's size at the system's DPI: 16 pixels at 96 DPI, 24 at 144.
+// Systems without per-DPI metrics know only the size of the session.
+int smallIconSize() {
+  using MetricsForDpi = int(WINAPI*)(int, UINT);
+  using SystemDpi = UINT(WINAPI*)();
+  const auto metricsForDpi = ox::userFunction<MetricsForDpi>("GetSystemMetricsForDpi");
+  const auto systemDpi = ox::userFunction<SystemDpi>("GetDpiForSystem");
+  return metricsForDpi && systemDpi ? metricsForDpi(SM_CXSMICON, systemDpi()) : GetSystemMetrics(SM_CXSMICON);
+}
+
 HRESULT loadTrayIcon(LPCWSTR name, HMODULE module, IPictureDisp** result) {
   return ox::comMethod([&] {
     requirePointer(result);
     *result = nullptr;
-    UniqueIcon icon(loadIcon(module ? module : GetModuleHandleW(nullptr), name, GetSystemMetrics(SM_CXSMICON),
-                             GetSystemMetrics(SM_CYSMICON), 0));
+    // Only the one image the tray shows now is loaded, drawn at its size.
+    const int size = smallIconSize();
+    UniqueIcon icon(loadIcon(module ? module : GetModuleHandleW(nullptr), name, size, size, 0));
     PICTDESC description{};
     description.cbSizeofstruct = sizeof description;
     description.picType = PICTYPE_ICON;

@@ -5,6 +5,7 @@
 
 #include "app_window.h"
 #include "errors.h"
+#include "oxwin32.hpp"
 #include "text_helpers.h"
 
 using namespace oxs;
@@ -105,8 +106,7 @@ OXAPI oxGet_WM_TASKBAR_CREATED(UINT* result) {
     // An elevated process must let the shell's broadcast through; systems
     // without message filtering have no such function.
     using ChangeFilter = BOOL(WINAPI*)(UINT, DWORD);
-    const auto change = reinterpret_cast<ChangeFilter>(
-        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilter")));
+    const auto change = ox::userFunction<ChangeFilter>("ChangeWindowMessageFilter");
     if (*result && change) change(*result, MSGFLT_ADD);
   });
 }

@@ -1,5 +1,6 @@
 // The small Win32 helpers each binary needs: its own module, a module's path
-// and folder, owners of an HKEY and a VARIANT, an error number as text.
+// and folder, a user32 function newer than the oldest system, owners of an
+// HKEY and a VARIANT, an error number as text.
 // Header-only, so that each binary carries its own copy and no two disagree.
 #pragma once
 
@@ -32,6 +33,13 @@ inline std::wstring modulePath(HMODULE module) {
     if (path.size() >= 32768) fail(HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER), L"GetModuleFileName");
     path.resize(path.size() * 2);
   }
+}
+
+// A user32 function that older systems lack: nullptr there.
+template <class Function>
+Function userFunction(const char* name) {
+  return reinterpret_cast<Function>(
+      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
 }
 
 // "C:\Tools\Veilmark.exe" -> "C:\Tools"; a drive root keeps its backslash,
