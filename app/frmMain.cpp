@@ -96,8 +96,9 @@ void FrmMain::Unload() {
   menus_.reset();
 }
 
-// A new DPI, or a taskbar come back after one, wants the tray picture at the
-// size of the new DPI; the control puts a new taskbar's icon back itself.
+// While the form is loaded, a new DPI wants the tray pictures at its size, and
+// a taskbar that comes back may do so at a new DPI; the control itself puts a
+// new taskbar's icon back.
 void FrmMain::Message(UINT message, WPARAM, LPARAM) {
   if (!TrayIcons_[0] || (message != WM_DPICHANGED && message != taskbarCreated_)) return;
   LoadTrayIcons();
