@@ -32,12 +32,12 @@ const wchar_t ReadFailed[] = L"Не удаётся прочитать файл �
 
 }  // namespace
 
-bool IsForwardingOn() {
+bool IsForwardingOn(bool quietly) {
   std::u16string text;
   try {
     text = ReadText(ConfigFileName);
   } catch (const ox::Error& error) {
-    ShowError(error, ReadFailed);
+    if (!quietly) ShowError(error, ReadFailed);
     return false;
   }
   return privoxy_config::isForwardingOn(text);

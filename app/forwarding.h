@@ -3,8 +3,9 @@
 #pragma once
 
 // True when a forward directive is in force in the configuration file; a file
-// that cannot be read is reported and counts as off.
-bool IsForwardingOn();
+// that cannot be read counts as off and is reported, unless read quietly (a
+// file being replaced is gone for a moment).
+bool IsForwardingOn(bool quietly = false);
 // Rewrites the configuration file for the wanted state, keeping a ".BAK" copy
 // of what it held, and lets Privoxy handle a request right after. Each failing
 // step is reported; the caller reads the state again to learn the outcome.

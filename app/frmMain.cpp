@@ -83,9 +83,11 @@ void FrmMain::Load() {
   stMain_->putText(lumicon::kDispidCaption, L"Veilmark");
   stMain_->putRefObject(lumicon::kDispidIcon, GetStateIcon());
   stMain_->putBoolean(lumicon::kDispidVisible, true);
+  WatchConfigFile();
 }
 
 void FrmMain::Unload() {
+  watch_.reset();
   stMain_->putBoolean(lumicon::kDispidVisible, false);
   stMain_->putRefObject(lumicon::kDispidIcon, nullptr);
   TrayIcons_[0] = nullptr;
@@ -142,7 +144,8 @@ void FrmMain::mnuContext_Click(int index) {
       FrmSettings settings;
       settings.showModal();
       if (!isLoaded()) return;
-      // The dialog may have chosen another file: show the state of that one.
+      // The dialog may have chosen another file: show and watch that one.
+      WatchConfigFile();
       ShowForwardingState();
       break;
     }
@@ -184,11 +187,21 @@ void FrmMain::UpdateMenuChecks() {
 }
 
 // The mark and the icon as the file now says, not as the switch asked.
-void FrmMain::ShowForwardingState() {
-  const bool on = IsForwardingOn();
+void FrmMain::ShowForwardingState(bool quietly) {
+  const bool on = IsForwardingOn(quietly);
   if (!isLoaded()) return;
+  // A read nobody asked for (the one after the program's own write, say)
+  // leaves an icon that is right alone: updating it calls into the shell,
+  // whose messages meanwhile may unload the form under the control's call.
+  if (quietly && on == menus_->checked(mnuContext(ForwardingItem))) return;
   menus_->setChecked(mnuContext(ForwardingItem), on);
   stMain_->putObject(lumicon::kDispidIcon, GetStateIcon());
+}
+
+void FrmMain::WatchConfigFile() {
+  // The old watch goes first: the main loop waits on one at a time.
+  watch_.reset();
+  watch_ = std::make_unique<ConfigWatch>(ConfigFileName, [this] { ShowForwardingState(true); });
 }
 
 void FrmMain::ReadAutoRunMark() {

@@ -2,6 +2,7 @@
 // stMain) and the menu behind it. While it is loaded the program runs.
 #pragma once
 
+#include "app/config_watch.h"
 #include "runtime/activex_control.h"
 #include "runtime/form.h"
 #include "runtime/menu_tree.h"
@@ -45,7 +46,10 @@ class FrmMain final : public runtime::Form {
   void mnuContext_Click(int index);
   void mnuHelp_Click(int index);
   void UpdateMenuChecks();
-  void ShowForwardingState();
+  // Quietly: a read the user did not ask for shows no box.
+  void ShowForwardingState(bool quietly = false);
+  // Follows changes to the file ConfigFileName now names.
+  void WatchConfigFile();
   void ReadAutoRunMark();
   void ToggleAutoRun();
   void LoadTrayIcons();
@@ -53,6 +57,7 @@ class FrmMain final : public runtime::Form {
 
   std::unique_ptr<runtime::MenuTree> menus_;
   std::unique_ptr<runtime::ActiveXControl> stMain_;
+  std::unique_ptr<ConfigWatch> watch_;
   ox::Ptr<IPictureDisp> TrayIcons_[2];
   UINT taskbarCreated_ = 0;
 };

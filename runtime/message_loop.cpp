@@ -2,7 +2,22 @@
 
 #include "runtime/form.h"
 
+#include <utility>
+
 namespace runtime {
+namespace {
+
+struct MainLoopWait {
+  HANDLE handle = nullptr;
+  std::function<void()> onSignalled;
+};
+
+MainLoopWait& mainLoopWait() {
+  static MainLoopWait wait;
+  return wait;
+}
+
+}  // namespace
 
 bool pumpMessage() {
   MSG message;
@@ -14,6 +29,23 @@ bool pumpMessage() {
   if (root && Form::fromWindow(root) && IsDialogMessageW(root, &message)) return true;
   TranslateMessage(&message);
   DispatchMessageW(&message);
+  return true;
+}
+
+void setMainLoopWait(HANDLE handle, std::function<void()> onSignalled) {
+  mainLoopWait() = {handle, std::move(onSignalled)};
+}
+
+bool pumpMainLoop() {
+  const MainLoopWait& wait = mainLoopWait();
+  MSG message;
+  // Peeking delivers sent messages; a posted one is left for pumpMessage.
+  if (!wait.handle || PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE)) return pumpMessage();
+  if (MsgWaitForMultipleObjectsEx(1, &wait.handle, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0) {
+    // A copy: the action may set another wait in place of this one.
+    const std::function<void()> action = wait.onSignalled;
+    action();
+  }
   return true;
 }
 

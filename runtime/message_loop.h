@@ -1,11 +1,24 @@
 // The program's message pump, shared by the main loop and modal forms.
 #pragma once
 
+#include <windows.h>
+
+#include <functional>
+
 namespace runtime {
 
 // Waits for one message and delivers it, giving a form's dialog keys to the
 // dialog manager. False when the message was WM_QUIT (it is posted again so
 // that every loop up the stack ends too).
 bool pumpMessage();
+
+// A kernel object that the main loop waits on besides its messages, and what
+// to do each time it is signalled. The action runs from the main loop only,
+// never inside a modal loop, so it never meets a box or menu half done.
+// nullptr: wait for messages alone.
+void setMainLoopWait(HANDLE handle, std::function<void()> onSignalled);
+// One turn of the main loop: a message delivered, or the waited-for object's
+// action run. False on WM_QUIT, as pumpMessage.
+bool pumpMainLoop();
 
 }  // namespace runtime

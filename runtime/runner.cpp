@@ -31,7 +31,7 @@ int runProgram(void (*startup)()) {
     while (Form::anyLoaded()) {
       if (AppWindow::endRequested())
         Form::unloadAll();
-      else if (!pumpMessage())
+      else if (!pumpMainLoop())
         break;
     }
   } catch (...) {

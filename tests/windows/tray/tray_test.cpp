@@ -94,7 +94,8 @@ TEST_F(Tray, MouseOnTheIconSwitchesOnLeftReleasesOnly) {
 }
 
 TEST_F(Tray, MenuItemsDoWhatTheirCaptionsSay) {
-  const std::wstring other = folder_.file(L"other.txt");
+  const TempFolder elsewhere;
+  const std::wstring other = elsewhere.file(L"other.txt");
   writeBytes(other, configText(false));
   TrayProgram veilmark = startOn(false);
   ASSERT_TRUE(veilmark.waitForTray({IconLook::Grey}));
@@ -133,6 +134,9 @@ TEST_F(Tray, MenuItemsDoWhatTheirCaptionsSay) {
   EXPECT_TRUE(forwardingIn(other));
   EXPECT_TRUE(forwardingIn(config_));
   EXPECT_TRUE(veilmark.waitForTray({IconLook::Coloured}));
+  // Edits made outside are followed in the new file's folder.
+  writeBytes(other, configText(false));
+  EXPECT_TRUE(veilmark.waitForTray({IconLook::Grey}));
 
   // "Справка" > "О программе...": the About box tells what the program does.
   veilmark.postMouse(WM_RBUTTONUP);
@@ -251,6 +255,32 @@ TEST_F(Tray, SecondCopyLeavesTheRunningOneAlone) {
   EXPECT_FALSE(forwardingIn(config_));
   EXPECT_TRUE(first.waitForTray({IconLook::Grey}));
   exitThroughMenu(first);
+}
+
+// Another editor's writes are followed within a second, without a box even
+// while the file is gone; the switch then starts from what the file says.
+TEST_F(Tray, OutsideEditsAreFollowedQuietly) {
+  TrayProgram veilmark = startOn(false);
+  ASSERT_TRUE(veilmark.waitForTray({IconLook::Grey}));
+  LARGE_INTEGER frequency, written, followed;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&written);
+  writeBytes(config_, configText(true));
+  ASSERT_TRUE(waitUntil([] { return trayIcons() == std::vector<IconLook>{IconLook::Coloured}; }, 1000));
+  QueryPerformanceCounter(&followed);
+  std::printf("outside write to the icon: %.1f ms\n",
+              1000.0 * (followed.QuadPart - written.QuadPart) / frequency.QuadPart);
+
+  DeleteFileW(config_.c_str());
+  EXPECT_TRUE(veilmark.waitForTray({IconLook::Grey}));
+  writeBytes(config_, configText(true));
+  EXPECT_TRUE(veilmark.waitForTray({IconLook::Coloured}));
+  EXPECT_FALSE(veilmark.process().hasDialogBox());
+
+  veilmark.mouse(WM_LBUTTONUP);
+  EXPECT_FALSE(forwardingIn(config_));
+  EXPECT_TRUE(veilmark.waitForTray({IconLook::Grey}));
+  exitThroughMenu(veilmark);
 }
 
 // The reload request goes through the user's proxy: one that takes the
