@@ -4,6 +4,7 @@
 #include "app/frmSettings.h"
 #include "app/modMain.h"
 #include "app/program_objects.h"
+#include "app/tor_check.h"
 #include "runtime/application.h"
 #include "runtime/message_box.h"
 #include "runtime/property_bag.h"
@@ -12,12 +13,22 @@
 
 #include <shellapi.h>
 
+#include "oxwin32.hpp"
+
 #include <iterator>
 #include <string>
 
 namespace {
 
 enum MouseButton : LONG { kLeft = 1, kRight = 2 };
+
+// stMain's ShowBaloon method and its warning look, as its type library has them.
+constexpr DISPID kDispidShowBaloon = 0x6003000B;
+constexpr LONG kBaloonWarning = 2;
+constexpr LONG kTorWarningMs = 10000;
+
+// The answer of the check that Tor takes connections: wParam TRUE when it does.
+constexpr UINT kTorAnswer = WM_APP;
 
 const runtime::MenuEntry kMenus[] = {
     {mnuMain(0), L"Context", 0, false},
@@ -101,7 +112,12 @@ void FrmMain::Unload() {
 // While the form is loaded, a new DPI wants the tray pictures at its size, and
 // a taskbar that comes back may do so at a new DPI; the control itself puts a
 // new taskbar's icon back.
-void FrmMain::Message(UINT message, WPARAM, LPARAM) {
+void FrmMain::Message(UINT message, WPARAM wParam, LPARAM) {
+  if (message == kTorAnswer) {
+    // Forwarding switched off again meanwhile needs no Tor.
+    if (!wParam && menus_->checked(mnuContext(ForwardingItem))) WarnTorNotAnswering();
+    return;
+  }
   if (!TrayIcons_[0] || (message != WM_DPICHANGED && message != taskbarCreated_)) return;
   LoadTrayIcons();
   stMain_->putObject(lumicon::kDispidIcon, GetStateIcon());
@@ -135,11 +151,16 @@ void FrmMain::Click(UINT item) {
 
 void FrmMain::mnuContext_Click(int index) {
   switch (index) {
-    case ForwardingItem:
-      SetForwarding(!menus_->checked(mnuContext(ForwardingItem)));
+    case ForwardingItem: {
+      const bool wanted = !menus_->checked(mnuContext(ForwardingItem));
+      SetForwarding(wanted);
       if (!isLoaded()) return;
       ShowForwardingState();
+      if (!isLoaded()) return;
+      // Forwarding that is now on sends every page to Tor: make sure it is there.
+      if (wanted && menus_->checked(mnuContext(ForwardingItem))) CheckTorAnswers(hwnd(), kTorAnswer);
       break;
+    }
     case SettingsItem: {
       FrmSettings settings;
       settings.showModal();
@@ -202,6 +223,19 @@ void FrmMain::WatchConfigFile() {
   // The old watch goes first: the main loop waits on one at a time.
   watch_.reset();
   watch_ = std::make_unique<ConfigWatch>(ConfigFileName, [this] { ShowForwardingState(true); });
+}
+
+void FrmMain::WarnTorNotAnswering() {
+  ox::Variant text(std::wstring(
+      L"Переадресация через Tor включена, но на 127.0.0.1:9050 никто не отвечает. Пока Tor не запущен, Privoxy "
+      L"не сможет открыть ни одной страницы."));
+  ox::Variant title(std::wstring(L"Tor не отвечает"));
+  VARIANT arguments[4] = {*text.get(), *title.get(), {}, {}};
+  V_VT(&arguments[2]) = VT_I4;
+  V_I4(&arguments[2]) = kBaloonWarning;
+  V_VT(&arguments[3]) = VT_I4;
+  V_I4(&arguments[3]) = kTorWarningMs;
+  stMain_->call(kDispidShowBaloon, arguments, 4);
 }
 
 void FrmMain::ReadAutoRunMark() {

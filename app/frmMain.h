@@ -50,6 +50,7 @@ class FrmMain final : public runtime::Form {
   void ShowForwardingState(bool quietly = false);
   // Follows changes to the file ConfigFileName now names.
   void WatchConfigFile();
+  void WarnTorNotAnswering();
   void ReadAutoRunMark();
   void ToggleAutoRun();
   void LoadTrayIcons();

@@ -3,6 +3,11 @@
 #include "runtime/control_site.h"
 #include "runtime/property_bag.h"
 
+#include "oxwin32.hpp"
+
+#include <algorithm>
+#include <vector>
+
 namespace runtime {
 namespace {
 
@@ -73,9 +78,13 @@ void ActiveXControl::release() {
 void ActiveXControl::invokePut(DISPID property, WORD kind, VARIANT& value) {
   DISPID named = DISPID_PROPERTYPUT;
   DISPPARAMS params = {&value, &named, 1, 1};
+  invoke(property, kind, params, nullptr);
+}
+
+void ActiveXControl::invoke(DISPID member, WORD kind, DISPPARAMS& params, VARIANT* result) {
   EXCEPINFO exception = {};
-  const HRESULT status = dispatch_->Invoke(property, IID_NULL, LOCALE_USER_DEFAULT, kind, &params, nullptr,
-                                           &exception, nullptr);
+  const HRESULT status =
+      dispatch_->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, kind, &params, result, &exception, nullptr);
   if (status == DISP_E_EXCEPTION) {
     const std::wstring description = exception.bstrDescription ? exception.bstrDescription : L"";
     const long number = exception.scode ? exception.scode : exception.wCode;
@@ -85,6 +94,15 @@ void ActiveXControl::invokePut(DISPID property, WORD kind, VARIANT& value) {
     throw ox::Error{number, description};
   }
   ox::check(status);
+}
+
+void ActiveXControl::call(DISPID method, VARIANT* arguments, UINT count) {
+  // Invoke takes the arguments last first.
+  std::vector<VARIANT> reversed(arguments, arguments + count);
+  std::reverse(reversed.begin(), reversed.end());
+  DISPPARAMS params = {reversed.data(), nullptr, count, 0};
+  ox::Variant result;
+  invoke(method, DISPATCH_METHOD, params, result.put());
 }
 
 void ActiveXControl::putText(DISPID property, const std::wstring& text) {

@@ -31,11 +31,16 @@ class ActiveXControl {
   void putObject(DISPID property, IDispatch* object);
   // Reference assignment of an object (nullptr: none).
   void putRefObject(DISPID property, IDispatch* object);
+  // Calls a method with its arguments in the order it declares them; what it
+  // returns is let go.
+  void call(DISPID method, VARIANT* arguments, UINT count);
 
  private:
   // Takes back everything handed to the control and lets it go; once only.
   void release();
   void invokePut(DISPID property, WORD kind, VARIANT& value);
+  // A failure the control describes is raised with its own number and text.
+  void invoke(DISPID member, WORD kind, DISPPARAMS& params, VARIANT* result);
 
   ox::Ptr<IOleObject> object_;
   ox::Ptr<IDispatch> dispatch_;

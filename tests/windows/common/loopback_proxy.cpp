@@ -8,13 +8,14 @@ const wchar_t kInternetSettings[] = L"Software\\Microsoft\\Windows\\CurrentVersi
 
 }  // namespace
 
-LoopbackServer::LoopbackServer(bool silent) : silent_(silent) {
+LoopbackServer::LoopbackServer(bool silent, int port) : silent_(silent) {
   WSADATA data;
   WSAStartup(MAKEWORD(2, 2), &data);
   listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(static_cast<u_short>(port));
   bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
   int length = sizeof address;
   getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);

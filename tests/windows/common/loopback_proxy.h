@@ -8,10 +8,10 @@
 #include <vector>
 
 // A loopback HTTP server on its own thread: answers one request, or, when
-// silent, accepts and never says a word.
+// silent, accepts and never says a word. Port 0: any free one.
 class LoopbackServer {
  public:
-  explicit LoopbackServer(bool silent);
+  explicit LoopbackServer(bool silent, int port = 0);
   LoopbackServer(const LoopbackServer&) = delete;
   LoopbackServer& operator=(const LoopbackServer&) = delete;
   ~LoopbackServer();

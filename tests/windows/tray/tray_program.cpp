@@ -34,6 +34,13 @@ std::vector<HWND> trayIconWindows() {
   return icons;
 }
 
+std::wstring shownBalloon() {
+  for (HWND window : topLevelWindows())
+    if (className(window) == L"tooltips_class32" && IsWindowVisible(window) && !textOf(window).empty())
+      return textOf(window);
+  return std::wstring();
+}
+
 namespace {
 
 // Pixels on screen, top-down, as 0x00RRGGBB.

@@ -22,6 +22,10 @@ std::vector<IconLook> trayIcons();
 // The windows of the icons in Wine's system tray, painted or not.
 std::vector<HWND> trayIconWindows();
 
+// The text of the balloon the tray shows now (Wine draws it as a tooltip of
+// the tray's own), else empty.
+std::wstring shownBalloon();
+
 // A configuration file whose forward line is in force, and one without.
 std::string configText(bool forwarding);
 // The forwarding state as the file says it: a forward directive in force;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 #include <stdexcept>
 
 namespace {
@@ -281,6 +282,33 @@ TEST_F(Tray, OutsideEditsAreFollowedQuietly) {
   EXPECT_FALSE(forwardingIn(config_));
   EXPECT_TRUE(veilmark.waitForTray({IconLook::Grey}));
   exitThroughMenu(veilmark);
+}
+
+// Forwarding switched on while nothing takes connections on Tor's port is
+// warned of; not when Tor answers, nor at start, nor on switching off.
+TEST_F(Tray, TorNotAnsweringIsWarnedOfAfterSwitchingOn) {
+  const struct {
+    const char* name;
+    bool startsOn;
+    bool torListens;
+    bool warned;
+  } cases[] = {
+      {"switched on, nothing listens", false, false, true},
+      {"switched on, Tor answers", false, true, false},
+      {"switched off, nothing listens", true, false, false},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.name);
+    std::optional<LoopbackServer> tor;
+    if (row.torListens) tor.emplace(true, 9050);
+    TrayProgram veilmark = startOn(row.startsOn);
+    ASSERT_TRUE(veilmark.waitForTray({lookOf(config_)}));
+    veilmark.mouse(WM_LBUTTONUP);
+    EXPECT_TRUE(veilmark.waitForTray({lookOf(config_)}));
+    const bool warned = waitUntil([] { return shownBalloon().find(L"127.0.0.1:9050") != std::wstring::npos; }, 4000);
+    EXPECT_EQ(warned, row.warned);
+    exitThroughMenu(veilmark);
+  }
 }
 
 // The reload request goes through the user's proxy: one that takes the
