@@ -23,7 +23,6 @@ namespace {
 enum MouseButton : LONG { kLeft = 1, kRight = 2 };
 
 // stMain's ShowBaloon method and its warning look, as its type library has them.
-constexpr DISPID kDispidShowBaloon = 0x6003000B;
 constexpr LONG kBaloonWarning = 2;
 constexpr LONG kTorWarningMs = 10000;
 
@@ -235,7 +234,7 @@ void FrmMain::WarnTorNotAnswering() {
   V_I4(&arguments[2]) = kBaloonWarning;
   V_VT(&arguments[3]) = VT_I4;
   V_I4(&arguments[3]) = kTorWarningMs;
-  stMain_->call(kDispidShowBaloon, arguments, 4);
+  stMain_->call(lumicon::kDispidShowBaloon, arguments, 4);
 }
 
 void FrmMain::ReadAutoRunMark() {

@@ -10,6 +10,7 @@ namespace lumicon {
 constexpr DISPID kDispidVisible = 0x68030000;
 constexpr DISPID kDispidIcon = 0x68030001;
 constexpr DISPID kDispidCaption = DISPID_TEXT;
+constexpr DISPID kDispidShowBaloon = 0x6003000B;
 constexpr DISPID kDispidMouseUp = 3;
 
 }  // namespace lumicon

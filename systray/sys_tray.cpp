@@ -173,7 +173,7 @@ HRESULT SysTray::Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* par
 
 // ---- Properties and methods ---------------------------------------------
 
-HRESULT SysTray::putref_Icon(IPictureDisp* vData) { return ox::comMethod([&] { setIcon(vData); }); }
+HRESULT SysTray::putref_Icon(IPictureDisp* vData) { return heldCall([&] { setIcon(vData); }); }
 HRESULT SysTray::put_Icon(IPictureDisp* vData) { return putref_Icon(vData); }
 
 HRESULT SysTray::get_Icon(IPictureDisp** vData) {
@@ -183,7 +183,7 @@ HRESULT SysTray::get_Icon(IPictureDisp** vData) {
   return S_OK;
 }
 
-HRESULT SysTray::put_Caption(BSTR Tip) { return ox::comMethod([&] { setCaption(text(Tip)); }); }
+HRESULT SysTray::put_Caption(BSTR Tip) { return heldCall([&] { setCaption(text(Tip)); }); }
 
 HRESULT SysTray::get_Caption(BSTR* Tip) {
   if (!Tip) return E_POINTER;
@@ -191,7 +191,7 @@ HRESULT SysTray::get_Caption(BSTR* Tip) {
   return *Tip ? S_OK : E_OUTOFMEMORY;
 }
 
-HRESULT SysTray::put_Visible(VARIANT_BOOL Show) { return ox::comMethod([&] { setVisible(Show != VARIANT_FALSE); }); }
+HRESULT SysTray::put_Visible(VARIANT_BOOL Show) { return heldCall([&] { setVisible(Show != VARIANT_FALSE); }); }
 
 HRESULT SysTray::get_Visible(VARIANT_BOOL* Show) {
   if (!Show) return E_POINTER;
@@ -202,7 +202,7 @@ HRESULT SysTray::get_Visible(VARIANT_BOOL* Show) {
 HRESULT SysTray::ShowBaloon(BSTR Message, BSTR Title, TrayBaloonFlags Flags, LONG Timeout, VARIANT* Result) {
   if (!Result) return E_POINTER;
   VariantInit(Result);
-  return ox::comMethod([&] {
+  return heldCall([&] {
     TrayFields fields;
     fields.flags = NIF_INFO;
     fields.info = text(Message);

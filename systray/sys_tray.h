@@ -158,6 +158,14 @@ class SysTray final : public _SysTray,
   bool ambientUserMode() const;
   std::wstring Name() const;
   void PropertyChanged(DISPID property);
+  // A host call that reaches the shell or the sinks, either of which may run
+  // the host's code (the shell's own messages run inside its calls), and the
+  // host may let the control go there: the control outlives the call.
+  template <class Body>
+  HRESULT heldCall(Body&& body) {
+    const ox::Ptr<_SysTray> keepAlive(this);
+    return ox::comMethod(std::forward<Body>(body));
+  }
   void raiseEvent(SysTrayEvent event, std::initializer_list<LONG> arguments);
 
   ITypeInfo* typeInfo(REFGUID guid);

@@ -407,6 +407,7 @@ TEST_F(SysTrayTest, HostLettingGoMidCallEndsTheControlAfterTheCall) {
     bool shown;  // hooked and shown before the sinks come
     std::function<void(Control&)> call;  // through a pointer that holds no count
     std::vector<DISPID> changed;
+    bool inShellCall = false;  // the host lets go inside the shell call, not in OnChanged
   };
   const Case cases[] = {
       {"caption", false, [](Control& c) { c.caption(L"x"); }, {DISPID_TEXT}},
@@ -424,6 +425,9 @@ TEST_F(SysTrayTest, HostLettingGoMidCallEndsTheControlAfterTheCall) {
        {kVisible, kIcon, DISPID_TEXT, kVisible}},
       {"taskbar restart", true, [&](Control& c) { SendMessageW(c.window, taskbarCreated, 0, 0); },
        {kVisible, kVisible, kVisible}},
+      // The last reference goes after the call, and Terminate hides the icon.
+      {"caption, in the shell", true, [](Control& c) { c.caption(L"x"); }, {DISPID_TEXT, kVisible}, true},
+      {"hidden, in the shell", true, [](Control& c) { c.show(false); }, {kVisible}, true},
   };
   for (const Case& test : cases) {
     SCOPED_TRACE(test.name);
@@ -432,7 +436,11 @@ TEST_F(SysTrayTest, HostLettingGoMidCallEndsTheControlAfterTheCall) {
     ox::Ptr<ChangeSink> host(new ChangeSink), other(new ChangeSink);
     host->Release();
     other->Release();
-    host->onChanged = [&](DISPID) { control.tray = nullptr; };
+    const auto letGo = [&] { control.tray = nullptr; };
+    if (test.inShellCall)
+      spy::duringShellCall = [&] { spy::duringShellCall = nullptr, letGo(); };
+    else
+      host->onChanged = [&](DISPID) { letGo(); };
     std::vector<bool> alive;
     other->onChanged = [&](DISPID) { alive.push_back(IsWindow(control.window)); };
     control.advise(host.get(), IID_IPropertyNotifySink);

@@ -19,6 +19,7 @@ BOOL shellAnswer = TRUE;
 unsigned refusedAdds = 0;
 ShellVersion version = ShellVersion::Real;
 std::function<bool(const std::wstring&)> failLine;
+std::function<void()> duringShellCall;
 
 void reset() {
   calls.clear();
@@ -26,6 +27,7 @@ void reset() {
   refusedAdds = 0;
   version = ShellVersion::Real;
   failLine = nullptr;
+  duringShellCall = nullptr;
 }
 
 std::vector<std::wstring> linesSince(size_t from) { return {lines.begin() + from, lines.end()}; }
@@ -52,6 +54,7 @@ std::unique_ptr<ImportPatch> shellPatch, printPatch, procPatch;
 BOOL WINAPI recordShellCall(DWORD message, PNOTIFYICONDATAA record) {
   const BYTE* start = reinterpret_cast<const BYTE*>(record);
   spy::calls.push_back({message, std::vector<BYTE>(start, start + record->cbSize), GetTickCount()});
+  if (spy::duringShellCall) spy::duringShellCall();
   if (message != NIM_ADD || spy::refusedAdds == 0) return spy::shellAnswer;
   --spy::refusedAdds;
   return FALSE;

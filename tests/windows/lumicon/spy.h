@@ -41,6 +41,8 @@ extern BOOL shellAnswer;
 // NIM_ADD calls still to be refused before shellAnswer answers them.
 extern unsigned refusedAdds;
 extern ShellVersion version;
+// Runs inside each shell call, as the shell's own messages may run there.
+extern std::function<void()> duringShellCall;
 // Diagnostic lines for which oxDebugPrint reports a failure.
 extern std::function<bool(const std::wstring&)> failLine;
 
