@@ -22,7 +22,7 @@ namespace {
 
 enum MouseButton : LONG { kLeft = 1, kRight = 2 };
 
-// stMain's ShowBaloon method and its warning look, as its type library has them.
+// The warning balloon: its kind (tbfWarning) and how long it stays.
 constexpr LONG kBaloonWarning = 2;
 constexpr LONG kTorWarningMs = 10000;
 
