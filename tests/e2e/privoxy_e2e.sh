@@ -57,7 +57,9 @@ touch "$work/socks.log"
 point_wine_proxy $port
 
 switch() {  # on|off
-  wine "$driver" "$wconfig" "$1" || fail "driver failed to switch $1"
+  local code=0
+  wine "$driver" "$wconfig" "$1" || code=$?
+  [ $code -eq 0 ] || fail "driver failed to switch $1 (exit code $code: 2 = the state read back differs)"
 }
 fetch() { curl -s --max-time 10 -x "http://127.0.0.1:$port" http://example.test/ || true; }
 requests_seen() { grep -c 'example.test:80' "$work/socks.log" || true; }
