@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Takes a picture of Veilmark's icon in the taskbar of a 144-DPI screen, with
-# forwarding on, for people to judge its sharpness.
+# Takes a picture of Veilmark's icon in the taskbar of a 144-DPI screen, for
+# people to judge its sharpness: started with forwarding off, the icon is
+# clicked, and with nothing on Tor's port the warning balloon comes up too.
 # Usage: tray_dpi_screenshot.sh VEILMARK_EXE OUTPUT_FOLDER
-# Leaves tray-144dpi.png (the desktop) and tray-144dpi-zoom.png (the taskbar's
-# right end, each pixel made 4 x 4) there.
+# Leaves tray-144dpi.png (the desktop, with the balloon) and
+# tray-144dpi-zoom.png (the taskbar's right end, each pixel made 4 x 4) there.
 # Runs in the Wine prefix and X display of the environment. The screen's DPI
 # is set for the run and put back afterwards.
 set -euo pipefail
@@ -29,7 +30,7 @@ restore() {
 }
 trap restore EXIT
 
-printf 'listen-address 127.0.0.1:8118\r\nforward-socks4a / 127.0.0.1:9050 .\r\n' >"$work/config.txt"
+printf 'listen-address 127.0.0.1:8118\r\n' >"$work/config.txt"
 wine reg add "$setting_key" /v 'Privoxy config file' /t REG_SZ /d "$(winepath -w "$work/config.txt")" /f >/dev/null
 wine reg add "$desktop_key" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
 # A desktop with a taskbar, whose notification area holds the icon.
@@ -48,6 +49,10 @@ done
 status=0
 if [ -n "$started" ]; then
   sleep 6  # the taskbar comes up and the icon is painted
+  # The icon is the last one at the taskbar's right end.
+  xdotool mousemove $((width - 14)) $((height - 14)) click 1
+  sleep 4  # the switch, then the 2 s that Tor is given to answer
+  grep -q '^forward-socks4a' "$work/config.txt" || { echo "the click did not switch forwarding on" >&2; status=1; }
   import -window root -crop "${width}x$height+0+0" "$output/tray-144dpi.png"
   # The taskbar's right end, where the notification area is.
   convert "$output/tray-144dpi.png" -crop "160x60+$((width - 160))+$((height - 60))" +repage -scale 400% \
