@@ -69,20 +69,14 @@ SysTray::~SysTray() {
 }
 
 void SysTray::Terminate() noexcept {
-  auto step = [](auto&& body) {
-    try {
-      body();
-    } catch (...) {
-    }
-  };
-  step([&] { debugPrint(L"SysTray::Terminate() ==> hWnd = " + hex(hWndSysTray)); });
-  step([&] { UnhookTaskbar(); });
-  step([&] {
+  skippingFailure([&] { debugPrint(L"SysTray::Terminate() ==> hWnd = " + hex(hWndSysTray)); });
+  skippingFailure([&] { UnhookTaskbar(); });
+  skippingFailure([&] {
     if (VisibleValue) setVisible(false);
   });
   // A failed step must not leave the window pointing at a control that is gone.
   if (InTray) restoreProcedure(hWndSysTray, SubclassData_.PrevWndProc, PROP_SUBCLASS_DATA);
-  if (taskbarHook_) step([&] { taskbarHook_->unload(); });
+  if (taskbarHook_) skippingFailure([&] { taskbarHook_->unload(); });
 }
 
 // ---- IUnknown -----------------------------------------------------------

@@ -22,6 +22,16 @@
 
 namespace lumicon {
 
+// One step of a routine that goes on whatever happens to it (Terminate,
+// reading and writing the stored properties): a failure ends the step only.
+template <class Body>
+void skippingFailure(Body&& body) noexcept {
+  try {
+    body();
+  } catch (...) {
+  }
+}
+
 class SysTray final : public _SysTray,
                       public IConnectionPointContainer,
                       public IProvideClassInfo2,

@@ -9,15 +9,6 @@
 namespace lumicon {
 namespace {
 
-// Each property is read or written on its own: a failing one is skipped.
-template <class Body>
-void skippingFailure(Body&& body) noexcept {
-  try {
-    body();
-  } catch (...) {
-  }
-}
-
 // One stored property in the type that value asks for (any type when
 // VT_EMPTY); false when the bag has none, so that the default applies. A bag
 // that fails otherwise, or answers in another type, fails the step.
