@@ -12,9 +12,10 @@ constexpr UINT WM_TRAY_CALLBACK = WM_USER + 69;
 // The control window's timer that tries a refused add again.
 constexpr UINT_PTR TIMER_RETRY_ADD = 1;
 
-// Property names are plain ASCII, so their ANSI form is the text itself.
-constexpr char PROP_HOOK_DATA[] = "{001B6D75-035A-4982-A54E-1E6062077D38}";
-constexpr char PROP_SUBCLASS_DATA[] = "{B42988D0-98EC-4174-ABB3-EF0B08ED5E38}";
+// Property names are plain ASCII, so their ANSI form is the text itself. Each
+// has one address in the library: the procedures' own table is keyed by it.
+inline constexpr char PROP_HOOK_DATA[] = "{001B6D75-035A-4982-A54E-1E6062077D38}";
+inline constexpr char PROP_SUBCLASS_DATA[] = "{B42988D0-98EC-4174-ABB3-EF0B08ED5E38}";
 
 // Published on a hook window while it is subclassed.
 struct HookData {
@@ -42,8 +43,9 @@ inline bool isTaskbarRestart(UINT message, UINT taskbarCreated) {
 }
 
 // Both replaced procedures are installed before their record is published,
-// and put back before it is withdrawn. installProcedure returns the procedure
-// it replaced.
+// and put back before it is withdrawn. The record goes into the window's
+// property for whoever reads it, and into a table of the calling thread for
+// the procedures. installProcedure returns the procedure it replaced.
 WNDPROC installProcedure(HWND window, WNDPROC procedure, const char* property, void* record);
 void restoreProcedure(HWND window, WNDPROC previous, const char* property);
 

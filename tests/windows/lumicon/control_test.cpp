@@ -526,6 +526,9 @@ TEST_F(SysTrayTest, HandlerHidingTheIconStillPassesTheMessageOn) {
 
 TEST_F(SysTrayTest, AttachAndDetachKeepTheCountAndTheProcedure) {
   const Control control = createControl();
+  ox::Ptr<EventSink> sink(new EventSink);
+  sink->Release();
+  control.advise(sink.get(), DIID___SysTray);
   const LONG before = control.references();
   const LONG_PTR procedure = GetWindowLongPtrW(control.window, GWLP_WNDPROC);
   for (int round = 0; round < 3; ++round) {
@@ -533,10 +536,18 @@ TEST_F(SysTrayTest, AttachAndDetachKeepTheCountAndTheProcedure) {
     control.show(true);
     EXPECT_EQ(control.references(), before);
     EXPECT_NE(GetPropA(control.window, "{B42988D0-98EC-4174-ABB3-EF0B08ED5E38}"), nullptr);
+    const LONG_PTR attached = GetWindowLongPtrA(control.window, GWLP_WNDPROC);
     control.show(false);
     EXPECT_EQ(control.references(), before);
     EXPECT_EQ(GetPropA(control.window, "{B42988D0-98EC-4174-ABB3-EF0B08ED5E38}"), nullptr);
     EXPECT_EQ(GetWindowLongPtrW(control.window, GWLP_WNDPROC), procedure);
+    // Put in front again by someone else, the control's procedure finds no
+    // record of the detached window: it answers 0 and passes nothing on.
+    PassedOn passedOn(control.window);
+    SetWindowLongPtrA(control.window, GWLP_WNDPROC, attached);
+    EXPECT_EQ(SendMessageW(control.window, kTrayCallback, 0, WM_LBUTTONUP), 0);
+    EXPECT_TRUE(sink->raised.empty());
+    EXPECT_TRUE(passedOn.messages.empty());
   }
 }
 
