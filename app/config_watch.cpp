@@ -8,10 +8,8 @@
 
 ConfigWatch::ConfigWatch(const std::wstring& path, std::function<void()> onChange) {
   // The path as entered may be relative: its folder is the one a read finds.
-  const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (size == 0) return;
-  std::wstring fullPath(size, L'\0');
-  fullPath.resize(GetFullPathNameW(path.c_str(), size, fullPath.data(), nullptr));
+  const std::wstring fullPath = ox::fullPath(path);
+  if (fullPath.empty()) return;
   const HANDLE notification =
       FindFirstChangeNotificationW(ox::folderOf(fullPath).c_str(), FALSE,
                                    FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE);

@@ -1,6 +1,6 @@
 // The small Win32 helpers each binary needs: its own module, a module's path
-// and folder, a user32 function newer than the oldest system, owners of an
-// HKEY and a VARIANT, an error number as text.
+// and folder, a full path, a user32 function newer than the oldest system,
+// owners of an HKEY and a VARIANT, an error number as text.
 // Header-only, so that each binary carries its own copy and no two disagree.
 #pragma once
 
@@ -50,6 +50,16 @@ inline std::wstring folderOf(const std::wstring& path) {
   std::wstring folder = path.substr(0, slash);
   if (!folder.empty() && folder.back() == L':') folder += L'\\';
   return folder;
+}
+
+// The full path that a file operation would use for `path`: relative paths,
+// "..", "." and forward slashes resolved; empty when there is none.
+inline std::wstring fullPath(const std::wstring& path) {
+  const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return std::wstring();
+  std::wstring full(size, L'\0');
+  full.resize(GetFullPathNameW(path.c_str(), size, full.data(), nullptr));
+  return full;
 }
 
 // Owns one open registry key.
