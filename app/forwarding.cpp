@@ -7,6 +7,7 @@
 #include "app/privoxy_config.h"
 #include "app/program_objects.h"
 #include "app/reload_request.h"
+#include "app/virtual_store.h"
 #include "support/ansi_code_page.h"
 
 namespace {
@@ -33,9 +34,10 @@ const wchar_t ReadFailed[] = L"Не удаётся прочитать файл �
 }  // namespace
 
 bool IsForwardingOn(bool quietly) {
+  const std::wstring config = ConfigFileInUse(ConfigFileName);
   std::u16string text;
   try {
-    text = ReadText(ConfigFileName);
+    text = ReadText(config);
   } catch (const ox::Error& error) {
     if (!quietly) ShowError(error, ReadFailed);
     return false;
@@ -44,20 +46,21 @@ bool IsForwardingOn(bool quietly) {
 }
 
 void SetForwarding(bool enable) {
+  const std::wstring config = ConfigFileInUse(ConfigFileName);
   std::u16string text;
   try {
-    text = ReadText(ConfigFileName);
+    text = ReadText(config);
   } catch (const ox::Error& error) {
     return ShowError(error, ReadFailed);
   }
   try {
-    WriteText(ConfigFileName + L".BAK", text);
+    WriteText(config + L".BAK", text);
   } catch (const ox::Error& error) {
     return ShowError(error, L"Не удаётся сохранить резервную копию файла настроек Privoxy.");
   }
   try {
     const std::u16string comment = privoxy_config::blockCommentFor(text, textcodec::toAnsiCodePage);
-    WriteText(ConfigFileName, privoxy_config::rewriteForwarding(text, enable, comment));
+    WriteText(config, privoxy_config::rewriteForwarding(text, enable, comment));
   } catch (const ox::Error& error) {
     return ShowError(error, L"Не удаётся сохранить файл настроек Privoxy.");
   }

@@ -1,5 +1,6 @@
 // The forwarding state in Privoxy's configuration file (named by
-// ConfigFileName), read and switched.
+// ConfigFileName; its VirtualStore copy when Privoxy reads that), read and
+// switched.
 #pragma once
 
 // True when a forward directive is in force in the configuration file; a file

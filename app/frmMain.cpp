@@ -5,6 +5,7 @@
 #include "app/modMain.h"
 #include "app/program_objects.h"
 #include "app/tor_check.h"
+#include "app/virtual_store.h"
 #include "runtime/application.h"
 #include "runtime/message_box.h"
 #include "runtime/property_bag.h"
@@ -221,7 +222,7 @@ void FrmMain::ShowForwardingState(bool quietly) {
 void FrmMain::WatchConfigFile() {
   // The old watch goes first: the main loop waits on one at a time.
   watch_.reset();
-  watch_ = std::make_unique<ConfigWatch>(ConfigFileName, [this] { ShowForwardingState(true); });
+  watch_ = std::make_unique<ConfigWatch>(ConfigFileInUse(ConfigFileName), [this] { ShowForwardingState(true); });
 }
 
 void FrmMain::WarnTorNotAnswering() {

@@ -48,7 +48,8 @@ class FrmMain final : public runtime::Form {
   void UpdateMenuChecks();
   // Quietly: a read the user did not ask for shows no box.
   void ShowForwardingState(bool quietly = false);
-  // Follows changes to the file ConfigFileName now names.
+  // Follows changes to the file now in use for ConfigFileName: its
+  // VirtualStore copy when there is one at the time of the call.
   void WatchConfigFile();
   void WarnTorNotAnswering();
   void ReadAutoRunMark();

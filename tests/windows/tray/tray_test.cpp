@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <iterator>
 #include <optional>
 #include <stdexcept>
 
@@ -282,6 +284,38 @@ TEST_F(Tray, OutsideEditsAreFollowedQuietly) {
   EXPECT_FALSE(forwardingIn(config_));
   EXPECT_TRUE(veilmark.waitForTray({IconLook::Grey}));
   exitThroughMenu(veilmark);
+}
+
+// Privoxy, having no manifest, reads Windows' VirtualStore copy of a file
+// under Program Files once there is one: that copy is switched and watched,
+// the file itself left as it is; without a copy the file itself is switched.
+TEST_F(Tray, UnderProgramFilesTheVirtualStoreCopyIsSwitched) {
+  const std::wstring privoxy = L"\\Program Files\\Privoxy", real = L"C:" + privoxy + L"\\config.txt";
+  const std::wstring store = _wgetenv(L"LOCALAPPDATA") + std::wstring(L"\\VirtualStore"),
+                     copy = store + privoxy + L"\\config.txt";
+  const std::wstring folders[] = {L"C:" + privoxy, store, store + L"\\Program Files", store + privoxy};
+  for (const std::wstring& folder : folders) CreateDirectoryW(folder.c_str(), nullptr);
+  for (bool withCopy : {true, false}) {
+    SCOPED_TRACE(withCopy ? "a copy" : "no copy");
+    writeBytes(real, configText(true));
+    if (withCopy) writeBytes(copy, configText(false));
+    const std::wstring switched = withCopy ? copy : real;
+    const bool before = forwardingIn(switched);
+    TrayProgram veilmark(real);
+    EXPECT_TRUE(veilmark.waitForTray({lookOf(switched)}));
+    veilmark.mouse(WM_LBUTTONUP);
+    EXPECT_EQ(forwardingIn(switched), !before);
+    EXPECT_TRUE(veilmark.waitForTray({lookOf(switched)}));
+    EXPECT_EQ(readBytes(switched + L".BAK"), configText(before));
+    if (withCopy) {
+      EXPECT_EQ(readBytes(real), configText(true));
+    }
+    writeBytes(switched, configText(before));
+    EXPECT_TRUE(veilmark.waitForTray({lookOf(switched)}));
+    exitThroughMenu(veilmark);
+    for (const std::wstring& file : {real, real + L".BAK", copy, copy + L".BAK"}) DeleteFileW(file.c_str());
+  }
+  for (auto folder = std::rbegin(folders); folder != std::rend(folders); ++folder) RemoveDirectoryW(folder->c_str());
 }
 
 // Forwarding switched on while nothing takes connections on Tor's port is
