@@ -10,7 +10,8 @@ namespace {
 wchar_t folded(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
 
 bool sameName(std::wstring_view a, std::wstring_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](wchar_t x, wchar_t y) { return folded(x) == folded(y); });
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](wchar_t x, wchar_t y) { return folded(x) == folded(y); });
 }
 
 }  // namespace

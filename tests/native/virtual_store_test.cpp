@@ -8,26 +8,18 @@ TEST(VirtualStoreCopy, OnlyFilesInsideAVirtualisedFolderHaveOne) {
   const std::vector<std::wstring> folders = {L"C:\\Program Files", L"C:\\Program Files (x86)\\", L"C:\\windows", L""};
   const std::wstring store = L"C:\\Users\\Ян\\AppData\\Local\\VirtualStore";
   const struct {
-    const wchar_t* path;
-    const wchar_t* copy;  // empty: none
+    std::wstring path;
+    bool hasCopy;  // at the store followed by the path without its drive
   } cases[] = {
-      {L"C:\\Program Files\\Privoxy\\config.txt", L"\\Program Files\\Privoxy\\config.txt"},
-      {L"c:\\PROGRAM FILES\\Privoxy\\config.txt", L"\\PROGRAM FILES\\Privoxy\\config.txt"},
-      {L"C:\\Program Files (x86)\\Privoxy\\config.txt", L"\\Program Files (x86)\\Privoxy\\config.txt"},
-      {L"C:\\Windows\\config.txt", L"\\Windows\\config.txt"},
-      {L"C:\\Program Filesx\\Privoxy\\config.txt", L""},
-      {L"D:\\Program Files\\Privoxy\\config.txt", L""},
-      {L"C:\\Users\\Ян\\config.txt", L""},
-      {L"C:\\Program Files", L""},
-      {L"C:\\Program Files\\", L""},
-      {L"C:\\Program Files (x86)", L""},
-      {L"\\\\server\\share\\Program Files\\config.txt", L""},
-      {L"", L""},
+      {L"C:\\Program Files\\Privoxy\\config.txt", true},   {L"c:\\PROGRAM FILES\\Privoxy\\config.txt", true},
+      {L"C:\\Program Files (x86)\\Privoxy\\a.txt", true},  {L"C:\\Windows\\config.txt", true},
+      {L"C:\\Program Filesx\\Privoxy\\config.txt", false}, {L"D:\\Program Files\\Privoxy\\config.txt", false},
+      {L"C:\\Users\\Ян\\config.txt", false},                {L"C:\\Program Files", false},
+      {L"C:\\Program Files\\", false},                     {L"\\\\server\\share\\Program Files\\a.txt", false},
   };
-  for (const auto& row : cases) {
-    const std::wstring expected = *row.copy ? store + row.copy : L"";
-    EXPECT_EQ(virtualStoreCopy(row.path, folders, store), expected) << testing::PrintToString(std::wstring(row.path));
-  }
+  for (const auto& row : cases)
+    EXPECT_EQ(virtualStoreCopy(row.path, folders, store), row.hasCopy ? store + row.path.substr(2) : L"")
+        << testing::PrintToString(row.path);
 }
 
 }  // namespace

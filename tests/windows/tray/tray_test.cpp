@@ -290,10 +290,10 @@ TEST_F(Tray, OutsideEditsAreFollowedQuietly) {
 // under Program Files once there is one: that copy is switched and watched,
 // the file itself left as it is; without a copy the file itself is switched.
 TEST_F(Tray, UnderProgramFilesTheVirtualStoreCopyIsSwitched) {
-  const std::wstring privoxy = L"\\Program Files\\Privoxy", real = L"C:" + privoxy + L"\\config.txt";
-  const std::wstring store = _wgetenv(L"LOCALAPPDATA") + std::wstring(L"\\VirtualStore"),
-                     copy = store + privoxy + L"\\config.txt";
-  const std::wstring folders[] = {L"C:" + privoxy, store, store + L"\\Program Files", store + privoxy};
+  const std::wstring inside = L"\\Program Files\\Privoxy", real = L"C:" + inside + L"\\config.txt";
+  const std::wstring store = _wgetenv(L"LOCALAPPDATA") + std::wstring(L"\\VirtualStore");
+  const std::wstring copy = store + inside + L"\\config.txt";
+  const std::wstring folders[] = {L"C:" + inside, store, store + L"\\Program Files", store + inside};
   for (const std::wstring& folder : folders) CreateDirectoryW(folder.c_str(), nullptr);
   for (bool withCopy : {true, false}) {
     SCOPED_TRACE(withCopy ? "a copy" : "no copy");
@@ -307,9 +307,7 @@ TEST_F(Tray, UnderProgramFilesTheVirtualStoreCopyIsSwitched) {
     EXPECT_EQ(forwardingIn(switched), !before);
     EXPECT_TRUE(veilmark.waitForTray({lookOf(switched)}));
     EXPECT_EQ(readBytes(switched + L".BAK"), configText(before));
-    if (withCopy) {
-      EXPECT_EQ(readBytes(real), configText(true));
-    }
+    EXPECT_EQ(readBytes(real) == configText(true), withCopy);
     writeBytes(switched, configText(before));
     EXPECT_TRUE(veilmark.waitForTray({lookOf(switched)}));
     exitThroughMenu(veilmark);
