@@ -3,6 +3,7 @@
 // is reported here and never reaches the caller.
 #include "app/forwarding.h"
 
+#include "app/elevated_switch.h"
 #include "app/modMain.h"
 #include "app/privoxy_config.h"
 #include "app/program_objects.h"
@@ -29,7 +30,12 @@ void ShowError(const ox::Error& error, const wchar_t* message) {
   MessageDialogs().ShowError(error.number, error.description.c_str(), MB_ICONERROR, nullptr, message, 0, &ignored);
 }
 
-const wchar_t ReadFailed[] = L"Не удаётся прочитать файл настроек Privoxy.";
+// What the user is told when a step fails, by SwitchFailure::Step.
+const wchar_t* const StepFailed[] = {
+    L"Не удаётся прочитать файл настроек Privoxy.",
+    L"Не удаётся сохранить резервную копию файла настроек Privoxy.",
+    L"Не удаётся сохранить файл настроек Privoxy.",
+};
 
 }  // namespace
 
@@ -39,30 +45,42 @@ bool IsForwardingOn(bool quietly) {
   try {
     text = ReadText(config);
   } catch (const ox::Error& error) {
-    if (!quietly) ShowError(error, ReadFailed);
+    if (!quietly) ShowError(error, StepFailed[SwitchFailure::Read]);
     return false;
   }
   return privoxy_config::isForwardingOn(text);
 }
 
-void SetForwarding(bool enable) {
-  const std::wstring config = ConfigFileInUse(ConfigFileName);
+std::optional<SwitchFailure> RewriteConfigFile(const std::wstring& path, bool enable) {
   std::u16string text;
   try {
-    text = ReadText(config);
+    text = ReadText(path);
   } catch (const ox::Error& error) {
-    return ShowError(error, ReadFailed);
+    return SwitchFailure{SwitchFailure::Read, path, error};
   }
+  const std::wstring backup = path + L".BAK";
   try {
-    WriteText(config + L".BAK", text);
+    WriteText(backup, text);
   } catch (const ox::Error& error) {
-    return ShowError(error, L"Не удаётся сохранить резервную копию файла настроек Privoxy.");
+    return SwitchFailure{SwitchFailure::Backup, backup, error};
   }
   try {
     const std::u16string comment = privoxy_config::blockCommentFor(text, textcodec::toAnsiCodePage);
-    WriteText(config, privoxy_config::rewriteForwarding(text, enable, comment));
+    WriteText(path, privoxy_config::rewriteForwarding(text, enable, comment));
   } catch (const ox::Error& error) {
-    return ShowError(error, L"Не удаётся сохранить файл настроек Privoxy.");
+    return SwitchFailure{SwitchFailure::Save, path, error};
   }
-  SendReloadRequest();
+  return std::nullopt;
+}
+
+void SetForwarding(bool enable) {
+  const std::wstring config = ConfigFileInUse(ConfigFileName);
+  const std::optional<SwitchFailure> failure = RewriteConfigFile(config, enable);
+  if (!failure) return SendReloadRequest();
+  if (!AdministratorRightsWanted(*failure)) return ShowError(failure->error, StepFailed[failure->step]);
+  try {
+    if (SwitchAsAdministrator(config, enable)) SendReloadRequest();
+  } catch (const ox::Error& error) {
+    ShowError(error, StepFailed[SwitchFailure::Save]);
+  }
 }

@@ -17,6 +17,20 @@ MainLoopWait& mainLoopWait() {
   return wait;
 }
 
+enum class Turn { Delivered, Quit, Signalled };
+
+// One message delivered, or the object (if any) found signalled.
+Turn waitTurn(HANDLE handle) {
+  MSG message;
+  // Peeking delivers sent messages; a posted one is left for pumpMessage.
+  if (!handle || PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+    return pumpMessage() ? Turn::Delivered : Turn::Quit;
+  }
+  return MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0
+             ? Turn::Signalled
+             : Turn::Delivered;
+}
+
 }  // namespace
 
 bool pumpMessage() {
@@ -38,15 +52,20 @@ void setMainLoopWait(HANDLE handle, std::function<void()> onSignalled) {
 
 bool pumpMainLoop() {
   const MainLoopWait& wait = mainLoopWait();
-  MSG message;
-  // Peeking delivers sent messages; a posted one is left for pumpMessage.
-  if (!wait.handle || PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE)) return pumpMessage();
-  if (MsgWaitForMultipleObjectsEx(1, &wait.handle, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0) {
+  const Turn turn = waitTurn(wait.handle);
+  if (turn == Turn::Signalled) {
     // A copy: the action may set another wait in place of this one.
     const std::function<void()> action = wait.onSignalled;
     action();
   }
-  return true;
+  return turn != Turn::Quit;
+}
+
+bool waitPumping(HANDLE handle) {
+  for (;;) {
+    const Turn turn = waitTurn(handle);
+    if (turn != Turn::Delivered) return turn == Turn::Signalled;
+  }
 }
 
 }  // namespace runtime

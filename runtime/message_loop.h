@@ -21,4 +21,9 @@ void setMainLoopWait(HANDLE handle, std::function<void()> onSignalled);
 // action run. False on WM_QUIT, as pumpMessage.
 bool pumpMainLoop();
 
+// Delivers messages until the object is signalled, so that the program
+// answers while it waits (another process, say). False when WM_QUIT came
+// first, as pumpMessage.
+bool waitPumping(HANDLE handle);
+
 }  // namespace runtime

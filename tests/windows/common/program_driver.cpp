@@ -175,13 +175,13 @@ bool Program::hasDialogBox() const {
   return false;
 }
 
-MessageBoxSeen Program::answerMessageBox(DWORD ms) const {
+MessageBoxSeen Program::answerMessageBox(int button, DWORD ms) const {
   const HWND box = waitFor([&] { return messageBox(); }, ms);
   if (!box) throw std::runtime_error("no message box came");
   MessageBoxSeen seen{textOf(box), L""};
   for (HWND child : childrenOf(box))
     if (_wcsicmp(className(child).c_str(), L"Static") == 0 && !textOf(child).empty()) seen.text = textOf(child);
-  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
   waitUntil([&] { return !IsWindow(box); });
   return seen;
 }

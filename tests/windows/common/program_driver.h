@@ -66,8 +66,8 @@ class Program {
   HWND messageBox() const;
   // Whether it has a dialog box at all, shown or hidden.
   bool hasDialogBox() const;
-  // Waits for a message box, reads it and presses its OK button.
-  MessageBoxSeen answerMessageBox(DWORD ms = kWaitMs) const;
+  // Waits for a message box, reads it and presses the button (IDOK, IDYES...).
+  MessageBoxSeen answerMessageBox(int button = IDOK, DWORD ms = kWaitMs) const;
 
  private:
   PROCESS_INFORMATION process_ = {};

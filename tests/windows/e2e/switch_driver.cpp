@@ -2,10 +2,13 @@
 //   switch_driver CONFIG on|off
 // Switches, then reads the state back as the tray form does. Exit code 0 when
 // the state read back is the one asked for, 2 when not, 3 on wrong usage.
+// The switch with administrator rights starts this driver again with the
+// program's switch command, which it runs as the program does.
 #include <windows.h>
 
 #include <string>
 
+#include "app/elevated_switch.h"
 #include "app/forwarding.h"
 #include "app/modMain.h"
 #include "app/reload_request.h"
@@ -26,6 +29,7 @@ void SwitchAsAsked() {
 }  // namespace
 
 int wmain() {
+  if (const std::optional<int> status = RunSwitchCommand(__argc, __wargv)) return *status;
   runtime::runProgram(SwitchAsAsked);
   FinishReloadRequests();
   return outcome;

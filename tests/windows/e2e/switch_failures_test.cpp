@@ -1,7 +1,9 @@
 // The switch's failures as the user meets them: which boxes come, in which
-// order, with which text, and what is left on disk afterwards.
+// order, with which text, and what is left on disk afterwards; and the
+// switch command alone, which tells its failures by its exit code only.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,8 +31,15 @@ struct FailureCase {
   std::vector<const wchar_t*> messages;  // in the order they come
   bool configUnchanged;
   std::optional<std::string> backupAfter;  // none: no backup may exist
-  DWORD exitCode;           // 0: the state read back is off, as asked; 2: still on
+  DWORD exitCode;  // the driver: 0 when the state read back is off, as asked, 2 when still on; the command: its error
+  const wchar_t* command = nullptr;  // Veilmark's switch command before the path; none: the driver
 };
+
+void expectErrorBox(const MessageBoxSeen& box, const wchar_t* message) {
+  EXPECT_EQ(box.caption, kTitle);
+  EXPECT_EQ(box.text.rfind(message, 0), 0u) << "box said: " << ::testing::PrintToString(box.text);
+  EXPECT_NE(box.text.find(L"Ошибка"), std::wstring::npos) << "no error details";
+}
 
 TEST(SwitchFailures, ReportEachFailingStepAndKeepTheFiles) {
   const FailureCase cases[] = {
@@ -49,6 +58,12 @@ TEST(SwitchFailures, ReportEachFailingStepAndKeepTheFiles) {
        {kReadFailed, kReadFailed}, true, std::nullopt, 0},
       {"writable files: no message", [](const Files& f) { writeBytes(f.config, kUserText); }, {}, false,
        kUserText, 0},
+      {"switch command: switched quietly", [](const Files& f) { writeBytes(f.config, kUserText); }, {}, false,
+       kUserText, 0, L"/switch off"},
+      {"switch command, missing file: the error's number, no box", [](const Files&) {}, {}, true, std::nullopt,
+       static_cast<DWORD>(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)), L"/switch off"},
+      {"malformed switch command: nothing touched", [](const Files& f) { writeBytes(f.config, kUserText); }, {},
+       true, std::nullopt, static_cast<DWORD>(E_INVALIDARG), L"/switch sideways"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -56,18 +71,45 @@ TEST(SwitchFailures, ReportEachFailingStepAndKeepTheFiles) {
     c.prepare(files);
     const auto before = readBytes(files.config);
 
-    const Program driver(besideTests(L"switch_driver.exe"), L"\"" + files.config + L"\" off");
-    for (const wchar_t* message : c.messages) {
-      const MessageBoxSeen box = driver.answerMessageBox();
-      EXPECT_EQ(box.caption, kTitle);
-      EXPECT_EQ(box.text.rfind(message, 0), 0u) << "box said: " << ::testing::PrintToString(box.text);
-      EXPECT_NE(box.text.find(L"Ошибка"), std::wstring::npos) << "no error details";
-    }
+    const std::wstring quoted = L"\"" + files.config + L"\"";
+    const Program driver(c.command ? veilmarkPath() : besideTests(L"switch_driver.exe"),
+                         c.command ? c.command + (L" " + quoted) : quoted + L" off");
+    for (const wchar_t* message : c.messages) expectErrorBox(driver.answerMessageBox(), message);
     ASSERT_TRUE(driver.waitForExit()) << "more messages than expected, or no end";
     EXPECT_EQ(driver.exitCode(), c.exitCode);
 
     EXPECT_EQ(readBytes(files.config) == before, c.configUnchanged);
     EXPECT_EQ(readBytes(files.backup), c.backupAfter);
+  }
+}
+
+// Run by protected_switch.sh alone, as a user who may not write the folder
+// of the file named by VEILMARK_PROTECTED_CONFIG. Wine's "runas" starts the
+// program as that same user, so the switch with rights is refused too.
+TEST(SwitchFailures, DISABLED_ProtectedFileAsksForAdministratorRights) {
+  const wchar_t* const config = _wgetenv(L"VEILMARK_PROTECTED_CONFIG");
+  ASSERT_NE(config, nullptr);
+  const struct {
+    const char* name;
+    int answer;
+    const wchar_t* then;
+  } cases[] = {
+      {"no: the backup's box, as without the question", IDNO, kBackupFailed},
+      {"yes: the save box with the error the run with rights ended with", IDYES, kSaveFailed},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto before = readBytes(config);
+    const Program driver(besideTests(L"switch_driver.exe"), L"\"" + std::wstring(config) + L"\" on");
+    const MessageBoxSeen question = driver.answerMessageBox(c.answer);
+    EXPECT_EQ(question.caption, kTitle);
+    EXPECT_EQ(question.text, L"Файл настроек Privoxy защищён от изменений. Изменить его с правами администратора?");
+    const MessageBoxSeen box = driver.answerMessageBox();
+    expectErrorBox(box, c.then);
+    EXPECT_NE(box.text.find(L"Ошибка 0x80070005"), std::wstring::npos) << "not access denied";
+    ASSERT_TRUE(driver.waitForExit()) << "more messages than expected, or no end";
+    EXPECT_EQ(driver.exitCode(), 2u);
+    EXPECT_EQ(readBytes(config), before);
   }
 }
 

@@ -1,0 +1,75 @@
+#include "app/elevated_switch.h"
+
+#include "runtime/app_window.h"
+#include "runtime/message_box.h"
+#include "runtime/message_loop.h"
+
+#include <shellapi.h>
+
+#include "oxwin32.hpp"
+
+#include <memory>
+
+namespace {
+
+const wchar_t SwitchCommand[] = L"/switch";
+const wchar_t On[] = L"on";
+const wchar_t Off[] = L"off";
+
+using ProcessHandle = std::unique_ptr<void, decltype(&CloseHandle)>;
+
+// The elevated run does not start in this one's folder: it gets the full path.
+std::wstring fullPath(const std::wstring& path) {
+  std::wstring full(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0) return path;
+    if (length < full.size()) return full.substr(0, length);
+    full.resize(length);
+  }
+}
+
+[[noreturn]] void failWith(HRESULT status) { ox::fail(status, ox::systemText(status)); }
+
+}  // namespace
+
+bool AdministratorRightsWanted(const SwitchFailure& failure) {
+  if (failure.step == SwitchFailure::Read || failure.error.number != E_ACCESSDENIED) return false;
+  // A read-only file is refused to administrators too.
+  const DWORD attributes = GetFileAttributesW(failure.file.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
+  return runtime::messageBox(L"Файл настроек Privoxy защищён от изменений. Изменить его с правами администратора?",
+                             MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+bool SwitchAsAdministrator(const std::wstring& path, bool enable) {
+  const std::wstring program = ox::modulePath(nullptr);
+  const std::wstring parameters =
+      std::wstring(SwitchCommand) + L" " + (enable ? On : Off) + L" \"" + fullPath(path) + L"\"";
+  SHELLEXECUTEINFOW run = {};
+  run.cbSize = sizeof run;
+  run.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+  run.hwnd = runtime::AppWindow::current();
+  run.lpVerb = L"runas";
+  run.lpFile = program.c_str();
+  run.lpParameters = parameters.c_str();
+  run.nShow = SW_HIDE;
+  if (!ShellExecuteExW(&run)) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_CANCELLED) return false;  // the user said no to the rights
+    failWith(HRESULT_FROM_WIN32(error));
+  }
+  const ProcessHandle process(run.hProcess, CloseHandle);
+  if (!runtime::waitPumping(process.get())) return false;
+  DWORD status = 0;
+  if (!GetExitCodeProcess(process.get(), &status)) failWith(HRESULT_FROM_WIN32(GetLastError()));
+  if (status != 0) failWith(static_cast<HRESULT>(status));
+  return true;
+}
+
+std::optional<int> RunSwitchCommand(int argc, const wchar_t* const argv[]) {
+  if (argc < 2 || _wcsicmp(argv[1], SwitchCommand) != 0) return std::nullopt;
+  if (argc != 4 || (_wcsicmp(argv[2], On) != 0 && _wcsicmp(argv[2], Off) != 0) || !*argv[3]) return E_INVALIDARG;
+  const std::optional<SwitchFailure> failure = RewriteConfigFile(argv[3], _wcsicmp(argv[2], On) == 0);
+  return failure ? static_cast<int>(failure->error.number) : 0;
+}
