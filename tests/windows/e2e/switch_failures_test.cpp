@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "test_files.h"
@@ -83,32 +84,24 @@ TEST(SwitchFailures, ReportEachFailingStepAndKeepTheFiles) {
   }
 }
 
-// Run by protected_switch.sh alone, as a user who may not write the folder
-// of the file named by VEILMARK_PROTECTED_CONFIG. Wine's "runas" starts the
-// program as that same user, so the switch with rights is refused too.
+// Run by protected_switch.sh alone, as a user who may not write the folder of
+// VEILMARK_PROTECTED_CONFIG. Wine's "runas" starts the program as that same
+// user, so the run with rights is refused as well.
 TEST(SwitchFailures, DISABLED_ProtectedFileAsksForAdministratorRights) {
   const wchar_t* const config = _wgetenv(L"VEILMARK_PROTECTED_CONFIG");
   ASSERT_NE(config, nullptr);
-  const struct {
-    const char* name;
-    int answer;
-    const wchar_t* then;
-  } cases[] = {
-      {"no: the backup's box, as without the question", IDNO, kBackupFailed},
-      {"yes: the save box with the error the run with rights ended with", IDYES, kSaveFailed},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const auto before = readBytes(config);
+  const auto before = readBytes(config);
+  const std::pair<int, const wchar_t*> answers[] = {{IDNO, kBackupFailed}, {IDYES, kSaveFailed}};
+  for (const auto& [answer, then] : answers) {
+    SCOPED_TRACE(answer);
     const Program driver(besideTests(L"switch_driver.exe"), L"\"" + std::wstring(config) + L"\" on");
-    const MessageBoxSeen question = driver.answerMessageBox(c.answer);
+    const MessageBoxSeen question = driver.answerMessageBox(answer);
     EXPECT_EQ(question.caption, kTitle);
     EXPECT_EQ(question.text, L"Файл настроек Privoxy защищён от изменений. Изменить его с правами администратора?");
     const MessageBoxSeen box = driver.answerMessageBox();
-    expectErrorBox(box, c.then);
+    expectErrorBox(box, then);
     EXPECT_NE(box.text.find(L"Ошибка 0x80070005"), std::wstring::npos) << "not access denied";
     ASSERT_TRUE(driver.waitForExit()) << "more messages than expected, or no end";
-    EXPECT_EQ(driver.exitCode(), 2u);
     EXPECT_EQ(readBytes(config), before);
   }
 }
