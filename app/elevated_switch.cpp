@@ -59,6 +59,8 @@ bool SwitchAsAdministrator(const std::wstring& path, bool enable) {
     if (error == ERROR_CANCELLED) return false;  // the user said no to the rights
     failWith(HRESULT_FROM_WIN32(error));
   }
+  // The shell may hand an executable to something else, with no process to wait for.
+  if (!run.hProcess) failWith(E_HANDLE);
   const ProcessHandle process(run.hProcess, CloseHandle);
   if (!runtime::waitPumping(process.get())) return false;
   DWORD status = 0;
