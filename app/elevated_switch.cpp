@@ -18,17 +18,6 @@ const wchar_t Off[] = L"off";
 
 using ProcessHandle = std::unique_ptr<void, decltype(&CloseHandle)>;
 
-// The elevated run does not start in this one's folder: it gets the full path.
-std::wstring fullPath(const std::wstring& path) {
-  std::wstring full(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    if (length == 0) return path;
-    if (length < full.size()) return full.substr(0, length);
-    full.resize(length);
-  }
-}
-
 [[noreturn]] void failWith(HRESULT status) { ox::fail(status, ox::systemText(status)); }
 
 }  // namespace
@@ -44,8 +33,9 @@ bool AdministratorRightsWanted(const SwitchFailure& failure) {
 
 bool SwitchAsAdministrator(const std::wstring& path, bool enable) {
   const std::wstring program = ox::modulePath(nullptr);
+  // The elevated run does not start in this one's folder: it gets the full path.
   const std::wstring parameters =
-      std::wstring(SwitchCommand) + L" " + (enable ? On : Off) + L" \"" + fullPath(path) + L"\"";
+      std::wstring(SwitchCommand) + L" " + (enable ? On : Off) + L" \"" + ox::fullPath(path) + L"\"";
   SHELLEXECUTEINFOW run = {};
   run.cbSize = sizeof run;
   run.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
