@@ -1,6 +1,7 @@
 #include "support/textcodec.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace textcodec {
 namespace {
@@ -111,7 +112,12 @@ std::optional<std::string> encodeUtf8(std::u16string_view text) {
 bool isValidUtf8(std::string_view bytes) {
   size_t pos = 0;
   while (pos < bytes.size()) {
-    if (!nextCodePoint(bytes, pos)) return false;
+    // ASCII, most of any configuration file, is passed eight bytes at a time.
+    for (uint64_t eight; bytes.size() - pos >= 8; pos += 8) {
+      std::memcpy(&eight, bytes.data() + pos, 8);
+      if (eight & 0x8080808080808080u) break;
+    }
+    if (pos < bytes.size() && !nextCodePoint(bytes, pos)) return false;
   }
   return true;
 }

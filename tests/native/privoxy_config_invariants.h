@@ -49,9 +49,18 @@ inline std::string violation(std::u16string_view text) {
   return {};
 }
 
-// The same for the file's bytes, read and written as the program does with the
-// ANSI code page `ansi`: the backup holds the very bytes, and each switched
-// file can be written, reads back in its state and survives a second switch.
+// The switch as the program runs it, on the file's own bytes.
+inline std::string switchedBytes(std::string_view bytes, bool enable, const textcodec::AnsiEncoder& ansi) {
+  const std::string comment = privoxy_config::blockCommentFor(bytes, ansi);
+  std::string out;
+  for (std::string_view piece : privoxy_config::rewriteForwarding(bytes, enable, comment)) out += piece;
+  return out;
+}
+
+// The same for the file's bytes with the ANSI code page `ansi`: the backup
+// holds the very bytes, and each switched file can be written, reads back in
+// its state and survives a second switch. The switch over the bytes gives
+// what writing the switched text would.
 inline std::string fileViolation(const std::string& bytes, const textcodec::AnsiEncoder& ansi) {
   using namespace privoxy_config;
   const auto switched = [&](std::u16string_view text, bool enable) {
@@ -59,9 +68,11 @@ inline std::string fileViolation(const std::string& bytes, const textcodec::Ansi
   };
   const std::u16string text = textcodec::decode(bytes);
   if (textcodec::encode(text, ansi) != bytes) return "the backup differs from the file";
+  if (isForwardingOn(std::string_view(bytes)) != isForwardingOn(text)) return "the bytes and the text differ in state";
   for (bool enable : {true, false}) {
     const std::optional<std::string> written = switched(text, enable);
     if (!written) return "the switched file cannot be written";
+    if (switchedBytes(bytes, enable, ansi) != *written) return "the switch over the bytes differs from the text's";
     const std::u16string reread = textcodec::decode(*written);
     if (isForwardingOn(reread) != enable) return "the file reads back in the other state";
     if (switched(reread, enable) != written) return "a second switch changed the bytes";

@@ -70,7 +70,10 @@ TEST(ForwardingState, FollowsTheForwardLines) {
       {"non-ASCII letters never fold to the keyword", u"forward-soc\u212As4a / x:1 .", false},
       {"escaped byte in the keyword", u"forward-socks4\xDCE1 / x:1 .", false},
   };
-  for (const auto& c : cases) EXPECT_EQ(isForwardingOn(c.text), c.on) << c.name;
+  for (const auto& c : cases) {
+    EXPECT_EQ(isForwardingOn(c.text), c.on) << c.name;
+    EXPECT_EQ(isForwardingOn(std::string_view(utf8(c.text))), c.on) << c.name << ", as bytes";
+  }
 }
 
 struct RewriteCase {
@@ -112,6 +115,9 @@ TEST(ForwardingSwitch, PlacesTheBlock) {
   for (const auto& c : cases) {
     const std::u16string got = rewriteForwarding(c.text, c.enable);
     EXPECT_EQ(got, c.expected) << c.name << "\n got: " << show(got) << "\nwant: " << show(c.expected);
+    EXPECT_EQ(privoxy_config_invariants::switchedBytes(utf8(c.text), c.enable, encoding_samples::cp1251),
+              utf8(c.expected))
+        << c.name << ", as bytes";
   }
 }
 

@@ -1,6 +1,7 @@
 // The switch without its request, as the program runs it: read the file,
-// write the backup, decode, rewrite, encode, write a temporary file and
-// rename it over the original. Compared with a plain copy of the same file.
+// write its bytes as the backup, rewrite them in the file's own encoding,
+// write the pieces to a temporary file and rename it over the original.
+// Compared with a plain copy of the same file.
 // Peak heap is tracked to report memory as a multiple of the file size.
 #include <benchmark/benchmark.h>
 
@@ -11,6 +12,7 @@
 #include <new>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/privoxy_config.h"
 #include "support/textcodec.h"
@@ -28,8 +30,9 @@ std::string readFile(const std::string& path) {
   return bytes;
 }
 
-void writeFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+void writeFile(const std::string& path, const std::vector<std::string_view>& pieces) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  for (std::string_view piece : pieces) out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
 }
 
 // Privoxy's stock configuration with CR LF line ends, repeated to the size.
@@ -47,7 +50,7 @@ std::string configOfSize(size_t size) {
 
 std::string prepare(const benchmark::State& state) {
   const std::string path = "/tmp/veilmark-bench-" + std::to_string(state.range(0));
-  writeFile(path, configOfSize(static_cast<size_t>(state.range(0))));
+  writeFile(path, {configOfSize(static_cast<size_t>(state.range(0)))});
   return path;
 }
 
@@ -59,18 +62,17 @@ bool asciiOnly(std::u16string_view text, std::string& bytes) {
   return true;
 }
 
-// Each stage's input is released once the next one has its output, as the
-// program's own switch does.
-std::u16string readText(const std::string& path) {
-  const std::string bytes = readFile(path);
-  writeFile(path + ".BAK", bytes);
-  return textcodec::decode(bytes);
+// As the library replaces every file it writes: a temporary file renamed over it.
+void replaceFile(const std::string& path, const std::vector<std::string_view>& pieces) {
+  writeFile(path + ".tmp", pieces);
+  std::rename((path + ".tmp").c_str(), path.c_str());
 }
 
 void switchOnce(const std::string& path, bool enable) {
-  const std::u16string text = privoxy_config::rewriteForwarding(readText(path), enable);
-  writeFile(path + ".tmp", *textcodec::encode(text, asciiOnly));
-  std::rename((path + ".tmp").c_str(), path.c_str());
+  const std::string bytes = readFile(path);
+  replaceFile(path + ".BAK", {bytes});
+  const std::string comment = privoxy_config::blockCommentFor(bytes, asciiOnly);
+  replaceFile(path, privoxy_config::rewriteForwarding(bytes, enable, comment));
 }
 
 void reportPeak(benchmark::State& state, size_t before) {
@@ -91,7 +93,7 @@ void BM_Copy(benchmark::State& state) {
   const std::string path = prepare(state);
   heapPeak = heapNow.load();
   const size_t before = heapNow;
-  for (auto _ : state) writeFile(path + ".copy", readFile(path));
+  for (auto _ : state) writeFile(path + ".copy", {readFile(path)});
   reportPeak(state, before);
 }
 

@@ -117,6 +117,12 @@ TEST(TextCodec, ValidatesUtf8Strictly) {
       {"\x9F", false},
   };
   for (const auto& c : cases) EXPECT_EQ(textcodec::isValidUtf8(c.data), c.valid) << hex(c.data);
+  // ASCII is skipped a word at a time: a stray byte in any place of a word counts.
+  for (size_t at = 0; at < 24; ++at) {
+    std::string ascii(24, 'a');
+    ascii[at] = '\x9F';
+    EXPECT_FALSE(textcodec::isValidUtf8(ascii)) << hex(ascii);
+  }
 }
 
 TEST(TextCodec, TellsUtf16ByItsMarkOrItsLineBreaks) {
