@@ -74,7 +74,7 @@ class TemporaryFile {
   bool moved_ = false;
 };
 
-void writeAll(const TemporaryFile& file, const std::string& bytes) {
+void writeBytes(const TemporaryFile& file, std::string_view bytes) {
   size_t done = 0;
   while (done < bytes.size()) {
     const DWORD piece = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
@@ -82,7 +82,27 @@ void writeAll(const TemporaryFile& file, const std::string& bytes) {
     if (!WriteFile(file.handle(), bytes.data() + done, piece, &written, nullptr)) failLastError(file.path());
     done += written;
   }
+}
+
+// Short pieces are gathered first: a file of many short lines would
+// otherwise take a system call for each of them.
+size_t writeAll(const TemporaryFile& file, const OxBytes* pieces, size_t count) {
+  constexpr size_t kGathered = 1 << 16;
+  std::string gathered;
+  size_t total = 0;
+  for (const OxBytes* piece = pieces; piece != pieces + count; ++piece) {
+    const std::string_view bytes(piece->data, piece->size);
+    total += bytes.size();
+    if (gathered.size() + bytes.size() > kGathered) {
+      writeBytes(file, gathered);
+      gathered.clear();
+    }
+    if (bytes.size() > kGathered) writeBytes(file, bytes);
+    else gathered += bytes;
+  }
+  writeBytes(file, gathered);
   if (!FlushFileBuffers(file.handle())) failLastError(file.path());
+  return total;
 }
 
 // Best effort: a file system without ACLs simply keeps the folder's defaults.
@@ -136,7 +156,7 @@ void moveIntoPlace(TemporaryFile& file, const std::wstring& target, bool replace
 
 }  // namespace
 
-size_t writeFileAtomically(const std::wstring& path, const std::string& bytes, bool overwrite) {
+size_t writeFileAtomically(const std::wstring& path, const OxBytes* pieces, size_t count, bool overwrite) {
   const std::wstring target = fullPath(path);
   const size_t slash = target.find_last_of(L"\\/");
   if (slash == std::wstring::npos) failWin32(ERROR_INVALID_NAME, path);
@@ -155,13 +175,13 @@ size_t writeFileAtomically(const std::wstring& path, const std::string& bytes, b
   if (exists && (old.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) failWin32(ERROR_ACCESS_DENIED, target);
 
   TemporaryFile file(folder);
-  writeAll(file, bytes);
+  const size_t written = writeAll(file, pieces, count);
   if (exists) {
     copyDacl(target, file);
     stampLikeOldFile(file, old);
   }
   moveIntoPlace(file, target, exists);
-  return bytes.size();
+  return written;
 }
 
 }  // namespace oxs

@@ -8,9 +8,16 @@ namespace {
 // A text larger than this could not be handed out as one string anyway.
 constexpr ULONGLONG kLargestFile = 1ull << 30;
 
+ox::Bstr byteString(const char* bytes, size_t size) {
+  ox::Bstr out;
+  *out.put() = SysAllocStringByteLen(bytes, static_cast<UINT>(size));
+  if (!out.get()) fail(E_OUTOFMEMORY, L"");
+  return out;
+}
+
 }  // namespace
 
-std::optional<std::string> readWholeFile(const std::wstring& path) {
+std::optional<ox::Bstr> readWholeFile(const std::wstring& path) {
   UniqueHandle file;
   DWORD error = ERROR_SUCCESS;
   for (int attempt = 1;; ++attempt) {
@@ -22,15 +29,22 @@ std::optional<std::string> readWholeFile(const std::wstring& path) {
     if (!isBusy(error) || attempt == kBusyAttempts) failWin32(error, path);
     Sleep(kBusyPauseMs);
   }
-  std::string bytes;
-  char chunk[65536];
-  for (;;) {
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.get(), &size)) failLastError(path);
+  if (static_cast<ULONGLONG>(size.QuadPart) > kLargestFile) failWin32(ERROR_FILE_TOO_LARGE, path);
+  // Read straight into the string handed out: a growing buffer would hold a
+  // large file twice. The file is read as long as it was when it was opened.
+  ox::Bstr bytes = byteString(nullptr, static_cast<size_t>(size.QuadPart));
+  char* const data = reinterpret_cast<char*>(bytes.get());
+  size_t done = 0;
+  while (done < bytes.bytes().size()) {
     DWORD read = 0;
-    if (!ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr)) failLastError(path);
-    if (read == 0) return bytes;
-    if (bytes.size() + read > kLargestFile) failWin32(ERROR_FILE_TOO_LARGE, path);
-    bytes.append(chunk, read);
+    const DWORD piece = static_cast<DWORD>(std::min<size_t>(bytes.bytes().size() - done, 1 << 24));
+    if (!ReadFile(file.get(), data + done, piece, &read, nullptr)) failLastError(path);
+    if (read == 0) return byteString(data, done);  // it shrank meanwhile
+    done += read;
   }
+  return bytes;
 }
 
 }  // namespace oxs

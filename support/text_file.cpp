@@ -13,33 +13,67 @@ using namespace oxs;
 
 namespace {
 
+void requirePath(LPCWSTR path) {
+  if (!path || !*path) fail(E_INVALIDARG, L"Не задано имя файла");
+}
+
+// The file's bytes; a missing file is empty unless that is an error.
+std::optional<ox::Bstr> readFile(LPCWSTR path, VARIANT_BOOL failIfMissing) {
+  requirePath(path);
+  std::optional<ox::Bstr> bytes = readWholeFile(path);
+  if (!bytes && failIfMissing != VARIANT_FALSE) failWin32(ERROR_FILE_NOT_FOUND, path);
+  // Privoxy reads bytes, not UTF-16: a switch must not add 8-bit lines to such a file.
+  if (bytes && textcodec::isUtf16(bytes->bytes())) {
+    fail(HRESULT_FROM_WIN32(ERROR_UNSUPPORTED_TYPE), L"Файл в кодировке UTF-16: " + std::wstring(path));
+  }
+  return bytes;
+}
+
+void writeFile(LPCWSTR path, const OxBytes* pieces, size_t count, VARIANT_BOOL overwrite, LONG* result) {
+  requirePath(path);
+  const size_t written = writeFileAtomically(path, pieces, count, overwrite != VARIANT_FALSE);
+  if (result) *result = static_cast<LONG>(std::min<size_t>(written, LONG_MAX));
+}
+
 class TextFile : public ComObject<IOxTextFile> {
  public:
   HRESULT STDMETHODCALLTYPE ReadAll(LPCWSTR path, VARIANT_BOOL failIfMissing, BSTR* text) override {
     return ox::comMethod([&] {
       requirePointer(text);
       *text = nullptr;
-      if (!path || !*path) fail(E_INVALIDARG, L"Не задано имя файла");
-      const std::optional<std::string> bytes = readWholeFile(path);
-      if (!bytes && failIfMissing != VARIANT_FALSE) failWin32(ERROR_FILE_NOT_FOUND, path);
-      // Privoxy reads bytes, not UTF-16: a switch must not add 8-bit lines to such a file.
-      if (bytes && textcodec::isUtf16(*bytes)) {
-        fail(HRESULT_FROM_WIN32(ERROR_UNSUPPORTED_TYPE), L"Файл в кодировке UTF-16: " + std::wstring(path));
-      }
-      const std::u16string decoded = textcodec::decode(bytes ? *bytes : std::string());
+      const std::optional<ox::Bstr> bytes = readFile(path, failIfMissing);
+      const std::u16string decoded = textcodec::decode(bytes ? bytes->bytes() : std::string_view());
       putBstr(text, std::wstring_view(reinterpret_cast<const wchar_t*>(decoded.data()), decoded.size()));
     });
   }
 
   HRESULT STDMETHODCALLTYPE WriteAll(LPCWSTR path, BSTR text, VARIANT_BOOL overwrite, LONG* result) override {
     return ox::comMethod([&] {
-      if (!path || !*path) fail(E_INVALIDARG, L"Не задано имя файла");
+      requirePath(path);
       const std::u16string_view characters(reinterpret_cast<const char16_t*>(text ? text : L""),
                                            text ? SysStringLen(text) : 0);
       const std::optional<std::string> bytes = textcodec::encode(characters, textcodec::toAnsiCodePage);
       if (!bytes) failWin32(ERROR_NO_UNICODE_TRANSLATION, path);
-      const size_t written = writeFileAtomically(path, *bytes, overwrite != VARIANT_FALSE);
-      if (result) *result = static_cast<LONG>(std::min<size_t>(written, LONG_MAX));
+      const OxBytes piece{bytes->data(), bytes->size()};
+      writeFile(path, &piece, 1, overwrite, result);
+    });
+  }
+
+  HRESULT STDMETHODCALLTYPE ReadBytes(LPCWSTR path, VARIANT_BOOL failIfMissing, BSTR* bytes) override {
+    return ox::comMethod([&] {
+      requirePointer(bytes);
+      *bytes = nullptr;
+      std::optional<ox::Bstr> read = readFile(path, failIfMissing);
+      *bytes = read ? read->release() : SysAllocStringByteLen(nullptr, 0);
+      if (!*bytes) fail(E_OUTOFMEMORY, L"");
+    });
+  }
+
+  HRESULT STDMETHODCALLTYPE WriteBytes(LPCWSTR path, const OxBytes* pieces, ULONG count, VARIANT_BOOL overwrite,
+                                       LONG* result) override {
+    return ox::comMethod([&] {
+      if (count) requirePointer(pieces);
+      writeFile(path, pieces, count, overwrite, result);
     });
   }
 };

@@ -61,6 +61,12 @@ OX_EXPORT LONG WINAPI oxCallFunction_4_4(FARPROC function, LONG_PTR argument);
 
 // ---- Classes ----------------------------------------------------------------
 
+// A run of bytes that a caller owns, for calls that take a file in pieces.
+struct OxBytes {
+  const char* data;
+  SIZE_T size;
+};
+
 // The running program, as the runtime describes it.
 struct IOxApplication : IUnknown {
   virtual HRESULT STDMETHODCALLTYPE get_Title(BSTR* result) = 0;        // "Oxlen - Veilmark"
@@ -95,11 +101,18 @@ __CRT_UUID_DECL(IOxSettingsStore, 0x5b0e2d61, 0x3c4a, 0x4f8e, 0x9a, 0x11, 0x60, 
 // reverses this; text without such escapes is written as UTF-8, text with them
 // writes other non-ASCII characters in the ANSI code page. WriteAll replaces
 // the file atomically and always moves its modification time forward.
+// ReadBytes and WriteBytes do the same with the bytes themselves, for a caller
+// that keeps the file in its own encoding.
 struct IOxTextFile : IUnknown {
   // failIfMissing False: a missing file reads as empty text.
   virtual HRESULT STDMETHODCALLTYPE ReadAll(LPCWSTR path, VARIANT_BOOL failIfMissing, BSTR* text) = 0;
   // overwrite False: fails when the file exists. *result: bytes written.
   virtual HRESULT STDMETHODCALLTYPE WriteAll(LPCWSTR path, BSTR text, VARIANT_BOOL overwrite, LONG* result) = 0;
+  // *bytes: a BSTR of bytes (SysStringByteLen). UTF-16 files are refused as by ReadAll.
+  virtual HRESULT STDMETHODCALLTYPE ReadBytes(LPCWSTR path, VARIANT_BOOL failIfMissing, BSTR* bytes) = 0;
+  // The file holds the pieces one after another.
+  virtual HRESULT STDMETHODCALLTYPE WriteBytes(LPCWSTR path, const OxBytes* pieces, ULONG count,
+                                               VARIANT_BOOL overwrite, LONG* result) = 0;
 };
 __CRT_UUID_DECL(IOxTextFile, 0x5b0e2d61, 0x3c4a, 0x4f8e, 0x9a, 0x11, 0x60, 0x2b, 0x7c, 0x93, 0xd4, 0x04)
 

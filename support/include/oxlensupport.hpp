@@ -27,7 +27,11 @@ class Bstr {
     if (!value_) throw Error{E_OUTOFMEMORY, systemText(E_OUTOFMEMORY)};
   }
   Bstr(const Bstr&) = delete;
-  Bstr& operator=(const Bstr&) = delete;
+  Bstr(Bstr&& other) noexcept : value_(std::exchange(other.value_, nullptr)) {}
+  Bstr& operator=(Bstr other) noexcept {
+    std::swap(value_, other.value_);
+    return *this;
+  }
   ~Bstr() { SysFreeString(value_); }
   BSTR* put() {
     SysFreeString(value_);
@@ -35,7 +39,14 @@ class Bstr {
     return &value_;
   }
   BSTR get() const { return value_; }
+  // Hands the BSTR over to a caller that frees it.
+  BSTR release() { return std::exchange(value_, nullptr); }
   std::wstring str() const { return value_ ? std::wstring(value_, SysStringLen(value_)) : std::wstring(); }
+  // A BSTR that holds bytes (SysAllocStringByteLen), as its bytes.
+  std::string_view bytes() const {
+    return value_ ? std::string_view(reinterpret_cast<const char*>(value_), SysStringByteLen(value_))
+                  : std::string_view();
+  }
 
  private:
   BSTR value_ = nullptr;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "support_test_host.h"
 
 using namespace support_test;
@@ -16,6 +18,24 @@ class TextFileTest : public testing::Test {
     ox::Bstr bstr(text);
     LONG written = -1;
     return file_->WriteAll(path.c_str(), bstr.get(), ox::toVariantBool(overwrite), &written);
+  }
+  std::string readRaw(const std::wstring& path, bool failIfMissing = true) {
+    ox::Bstr bytes;
+    ox::check(file_->ReadBytes(path.c_str(), ox::toVariantBool(failIfMissing), bytes.put()));
+    return std::string(bytes.bytes());
+  }
+  // Both ways of reading, for the failures they share.
+  std::vector<std::function<void(const std::wstring&)>> readers() {
+    return {[this](const std::wstring& path) { read(path); }, [this](const std::wstring& path) { readRaw(path); }};
+  }
+  // Writes the pieces and checks the count of bytes reported.
+  void writeRaw(const std::wstring& path, const std::vector<std::string>& pieces) {
+    std::vector<OxBytes> runs;
+    size_t size = 0;
+    for (const std::string& piece : pieces) runs.push_back({piece.data(), piece.size()}), size += piece.size();
+    LONG written = -1;
+    ox::check(file_->WriteBytes(path.c_str(), runs.data(), static_cast<ULONG>(runs.size()), VARIANT_TRUE, &written));
+    EXPECT_EQ(written, static_cast<LONG>(size));
   }
   // The folder holds exactly `names`: no temporary file was left behind.
   void expectOnly(std::vector<std::wstring> names) {
@@ -49,8 +69,24 @@ TEST_F(TextFileTest, WritingBackWhatWasReadKeepsEveryByte) {
     writeBytes(path, c.bytes);
     ASSERT_EQ(write(path, read(path)), S_OK) << c.name;
     EXPECT_EQ(readBytes(path), c.bytes) << c.name;
+    writeRaw(path, {readRaw(path)});
+    EXPECT_EQ(readBytes(path), c.bytes) << c.name << ", as bytes";
   }
   expectOnly({L"config.txt"});
+}
+
+// Short pieces are gathered before they are written, long ones go straight out.
+TEST_F(TextFileTest, PiecesAreWrittenInTheirOrder) {
+  const std::wstring path = folder_.file(L"config.txt");
+  const std::string large(100000, 'L'), nearlyFull(65530, 'n');
+  const std::vector<std::string> pieces = {"a", "", nearlyFull, "bcdefgh", large, "\r\n", large, "z"};
+  writeRaw(path, pieces);
+  std::string joined;
+  for (const std::string& piece : pieces) joined += piece;
+  EXPECT_EQ(readBytes(path), joined);
+  EXPECT_EQ(readRaw(path), joined);
+  writeRaw(path, {});
+  EXPECT_EQ(readBytes(path), "");
 }
 
 TEST_F(TextFileTest, NewCyrillicFollowsTheFilesEncoding) {
@@ -71,23 +107,28 @@ TEST_F(TextFileTest, MissingFile) {
   ox::Bstr text;
   EXPECT_EQ(file_->ReadAll(folder_.file(L"none.txt").c_str(), VARIANT_FALSE, text.put()), S_OK);
   EXPECT_EQ(text.str(), L"");
-  try {
-    read(folder_.file(L"none.txt"));
-    ADD_FAILURE() << "reading a missing file must fail";
-  } catch (const ox::Error& error) {
-    EXPECT_EQ(error.number, HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
-    EXPECT_NE(error.description.find(L"none.txt"), std::wstring::npos) << narrow(error.description);
+  EXPECT_EQ(readRaw(folder_.file(L"none.txt"), false), "");
+  for (const auto& reading : readers()) {
+    try {
+      reading(folder_.file(L"none.txt"));
+      ADD_FAILURE() << "reading a missing file must fail";
+    } catch (const ox::Error& error) {
+      EXPECT_EQ(error.number, HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
+      EXPECT_NE(error.description.find(L"none.txt"), std::wstring::npos) << narrow(error.description);
+    }
   }
 }
 
 TEST_F(TextFileTest, Utf16IsRefusedByName) {
   const std::wstring path = folder_.file(L"config.txt");
   writeBytes(path, std::string("\xFF\xFE#\0\r\0\n\0", 8));
-  try {
-    read(path);
-    ADD_FAILURE() << "a UTF-16 file must not be read";
-  } catch (const ox::Error& error) {
-    EXPECT_EQ(error.description, L"Файл в кодировке UTF-16: " + path) << narrow(error.description);
+  for (const auto& reading : readers()) {
+    try {
+      reading(path);
+      ADD_FAILURE() << "a UTF-16 file must not be read";
+    } catch (const ox::Error& error) {
+      EXPECT_EQ(error.description, L"Файл в кодировке UTF-16: " + path) << narrow(error.description);
+    }
   }
 }
 
