@@ -13,16 +13,20 @@
 
 namespace {
 
-std::u16string ReadText(const std::wstring& path) {
-  ox::Bstr text;
-  ox::check(TextFile().ReadAll(path.c_str(), VARIANT_TRUE, text.put()));
-  return std::u16string(reinterpret_cast<const char16_t*>(text.get()), SysStringLen(text.get()));
+// The file's own bytes: the switch keeps the file in its encoding, and a
+// large file is never held as UTF-16 beside them.
+ox::Bstr ReadText(const std::wstring& path) {
+  ox::Bstr bytes;
+  ox::check(TextFile().ReadBytes(path.c_str(), VARIANT_TRUE, bytes.put()));
+  return bytes;
 }
 
-void WriteText(const std::wstring& path, const std::u16string& text) {
-  const ox::Bstr bstr(std::wstring_view(reinterpret_cast<const wchar_t*>(text.data()), text.size()));
+void WriteText(const std::wstring& path, const std::vector<std::string_view>& pieces) {
+  std::vector<OxBytes> runs;
+  runs.reserve(pieces.size());
+  for (std::string_view piece : pieces) runs.push_back({piece.data(), piece.size()});
   LONG written = 0;
-  ox::check(TextFile().WriteAll(path.c_str(), bstr.get(), VARIANT_TRUE, &written));
+  ox::check(TextFile().WriteBytes(path.c_str(), runs.data(), static_cast<ULONG>(runs.size()), VARIANT_TRUE, &written));
 }
 
 void ShowError(const ox::Error& error, const wchar_t* message) {
@@ -41,18 +45,18 @@ const wchar_t* const StepFailed[] = {
 
 bool IsForwardingOn(bool quietly) {
   const std::wstring config = ConfigFileInUse(ConfigFileName);
-  std::u16string text;
+  ox::Bstr text;
   try {
     text = ReadText(config);
   } catch (const ox::Error& error) {
     if (!quietly) ShowError(error, StepFailed[SwitchFailure::Read]);
     return false;
   }
-  return privoxy_config::isForwardingOn(text);
+  return privoxy_config::isForwardingOn(text.bytes());
 }
 
 std::optional<SwitchFailure> RewriteConfigFile(const std::wstring& path, bool enable) {
-  std::u16string text;
+  ox::Bstr text;
   try {
     text = ReadText(path);
   } catch (const ox::Error& error) {
@@ -60,13 +64,13 @@ std::optional<SwitchFailure> RewriteConfigFile(const std::wstring& path, bool en
   }
   const std::wstring backup = path + L".BAK";
   try {
-    WriteText(backup, text);
+    WriteText(backup, {text.bytes()});
   } catch (const ox::Error& error) {
     return SwitchFailure{SwitchFailure::Backup, backup, error};
   }
   try {
-    const std::u16string comment = privoxy_config::blockCommentFor(text, textcodec::toAnsiCodePage);
-    WriteText(path, privoxy_config::rewriteForwarding(text, enable, comment));
+    const std::string comment = privoxy_config::blockCommentFor(text.bytes(), textcodec::toAnsiCodePage);
+    WriteText(path, privoxy_config::rewriteForwarding(text.bytes(), enable, comment));
   } catch (const ox::Error& error) {
     return SwitchFailure{SwitchFailure::Save, path, error};
   }

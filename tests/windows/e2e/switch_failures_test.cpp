@@ -1,6 +1,6 @@
-// The switch's failures as the user meets them: which boxes come, in which
-// order, with which text, and what is left on disk afterwards; and the
-// switch command alone, which tells its failures by its exit code only.
+// The switch as the user meets it: which boxes its failures bring, in which
+// order, with which text, and what is left on disk afterwards; and the switch
+// command alone, which tells its failures by its exit code only.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -103,6 +103,42 @@ TEST(SwitchFailures, DISABLED_ProtectedFileAsksForAdministratorRights) {
     EXPECT_NE(box.text.find(L"Ошибка 0x80070005"), std::wstring::npos) << "not access denied";
     ASSERT_TRUE(driver.waitForExit()) << "more messages than expected, or no end";
     EXPECT_EQ(readBytes(config), before);
+  }
+}
+
+std::string inCodePage(UINT codePage, const std::wstring& text) {
+  std::string bytes(text.size() * 4, '\0');
+  bytes.resize(WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+                                   static_cast<int>(bytes.size()), nullptr, nullptr));
+  return bytes;
+}
+
+// The user's bytes stay as they were, and the block's comment takes the
+// encoding that the switched file as a whole is in.
+TEST(SwitchWrites, EveryFileInItsOwnEncoding) {
+  const std::string rule = "# " + std::string(67, '=');
+  const std::wstring comment = L"# Подключение к TOR. Внимание! Добавляйте свои данные до этого блока!";
+  const auto blockOff = [&](UINT codePage) {
+    return rule + "\r\n" + inCodePage(codePage, comment) + "\r\n" + rule +
+           "\r\n\r\n# [OFF] # forward-socks4a   /               127.0.0.1:9050 .\r\n";
+  };
+  const struct {
+    const char* name;
+    std::string before, after;
+  } cases[] = {
+      {"UTF-8", "# \xD0\x9F\r\nforward-socks4a / a:1 .",
+       "# \xD0\x9F\r\n# [BLOCKED BY VEILMARK] forward-socks4a / a:1 .\r\n" + blockOff(CP_UTF8)},
+      {"cp1251", "# \xCF\xF0\xEE\r\n", "# \xCF\xF0\xEE\r\n\r\n" + blockOff(1251)},
+      {"cp1251 only in the old block", "a\r\n" + rule + "\r\n# \xCF\r\n", "a\r\n" + blockOff(CP_UTF8)},
+  };
+  for (const auto& c : cases) {
+    const Files files;
+    writeBytes(files.config, c.before);
+    const Program driver(besideTests(L"switch_driver.exe"), L"\"" + files.config + L"\" off");
+    ASSERT_TRUE(driver.waitForExit()) << c.name;
+    EXPECT_EQ(driver.exitCode(), 0u) << c.name;
+    EXPECT_EQ(readBytes(files.config), c.after) << c.name;
+    EXPECT_EQ(readBytes(files.backup), c.before) << c.name;
   }
 }
 
