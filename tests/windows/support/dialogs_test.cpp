@@ -133,4 +133,22 @@ TEST(Dialogs, AboutBoxShowsTheApplication) {
   EXPECT_EQ(watcher.texts, expected);
 }
 
+// The dialog's library comes with the first dialog, not with the support library.
+TEST(Dialogs, OpenDialogLoadsItsLibraryAndGivesTheChosenFile) {
+  EXPECT_EQ(GetModuleHandleW(L"comdlg32.dll"), nullptr);
+  const TempFolder folder;
+  const std::wstring file = folder.file(L"config.txt");
+  writeBytes(file, "");
+  auto dialog = ox::create(oxCreateFileDialog);
+  ox::check(dialog->put_InitialFileName(file.c_str()));
+  ox::check(dialog->put_Filter(L"Privoxy config|config.txt|Все файлы|*.*"));
+  DialogWatcher watcher({});
+  VARIANT_BOOL chosen = VARIANT_FALSE;
+  ox::check(dialog->ShowOpen(&chosen));
+  watcher.join();
+  EXPECT_TRUE(ox::isTrue(chosen));
+  ox::Bstr name;
+  EXPECT_EQ(ox::text(dialog->get_FileName(name.put()), name), file);
+}
+
 }  // namespace
