@@ -10,7 +10,7 @@ cd "$root"
 out=$(mktemp -d /tmp/veilmark-bench.XXXXXX)
 ratios=$out/ratios
 
-bash scripts/build.sh native:switch_bench x86_64:tray_figures x86_64:lumicon_register x86_64:lumicon_bench >/dev/null
+bash scripts/build.sh native:switch_bench x86_64:tray_figures x86_64:lumicon_bench >/dev/null
 
 echo "== the switch against a copy (ms; peak heap as a multiple of the file size)"
 build/native/tests/native/switch_bench --benchmark_format=json >"$out/switch.json" 2>/dev/null
@@ -36,7 +36,7 @@ export WINEPREFIX=$out/wine
 trap 'wine_env_cleanup; rm -rf "$out"' EXIT
 start_xvfb && prepare_prefix
 bin=build/x86_64/bin
-tests/wine-run.sh $bin/lumicon_register.exe >/dev/null
+(cd $bin && ../../../tests/wine-run.sh regsvr32 /s Lumicon.dll)
 
 echo "== start-up and idle: Veilmark against a minimal tray program (median of 5 starts each, in turn)"
 (cd $bin && ../../../tests/wine-run.sh tray_figures.exe 5) | tr -d '\r' | tee "$out/tray"
