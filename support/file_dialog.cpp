@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "com_object.h"
-#include "errors.h"
 #include "text_helpers.h"
 
 using namespace oxs;
@@ -15,20 +14,6 @@ namespace {
 
 // Longest path the platform allows, with its terminator.
 constexpr size_t kPathCapacity = 32768;
-
-// The dialog's library is loaded when a dialog is first shown, not with this
-// one: under Wine it brings the printing stack along (winspool, CUPS and some
-// thirty Linux libraries, over 2 MB) into programs that show the dialog once,
-// if ever. It stays loaded, as a dialog may leave objects of its own behind.
-template <class Function>
-Function dialogFunction(const char* name) {
-  static HMODULE library;
-  if (!library) library = LoadLibraryW(L"comdlg32.dll");
-  if (!library) failLastError(L"comdlg32.dll");
-  const FARPROC function = GetProcAddress(library, name);
-  if (!function) failLastError(L"comdlg32.dll");
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(function));
-}
 
 class FileDialog : public ComObject<IOxFileDialog> {
  public:
@@ -88,12 +73,12 @@ class FileDialog : public ComObject<IOxFileDialog> {
       dialog.nMaxFile = static_cast<DWORD>(buffer.size());
       dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
       dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-      if (dialogFunction<decltype(&GetOpenFileNameW)>("GetOpenFileNameW")(&dialog)) {
+      if (GetOpenFileNameW(&dialog)) {
         fileName_ = buffer.data();
         *chosen = VARIANT_TRUE;
         return;
       }
-      if (const DWORD error = dialogFunction<decltype(&CommDlgExtendedError)>("CommDlgExtendedError")()) {
+      if (const DWORD error = CommDlgExtendedError()) {
         fail(MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, error), L"Диалог открытия файла: код 0x" + hexEx4(error));
       }
     });
