@@ -40,8 +40,8 @@ bin=build/x86_64/bin
 
 echo "== start-up and idle: Veilmark against a minimal tray program (median of 5 starts each, in turn)"
 (cd $bin && ../../../tests/wine-run.sh tray_figures.exe 5) | tr -d '\r' | tee "$out/tray"
-awk '$1 == "veilmark" { for (i = 2; i <= 6; i++) v[i] = $i }
-     $1 == "minimal" { for (i = 2; i <= 6; i++) m[i] = $i }
+awk '$1 == "veilmark" && $2 ~ /^[0-9]/ { for (i = 2; i <= 6; i++) v[i] = $i }
+     $1 == "minimal" && $2 ~ /^[0-9]/ { for (i = 2; i <= 6; i++) m[i] = $i }
      END {
        printf "ratio startup %.2f\nratio startup_cpu %.2f\n", v[2] / m[2], v[3] / m[3]
        printf "ratio private_memory %.2f\nratio rss %.2f\n", v[4] / m[4], v[5] / m[5]
