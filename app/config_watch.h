@@ -7,9 +7,11 @@
 #include <functional>
 #include <string>
 
-// While it lives, the main loop runs onChange after each change of a name,
-// size or time of writing in the folder of `path`. A folder that cannot be
-// watched is not: the icon then keeps what the last read found.
+// While it lives, the main loop runs onChange after each change of the file
+// at `path`: its name, size or time of writing. Changes to other files of its
+// folder (Privoxy's log beside it, say) wake the loop but call nothing. A
+// folder that cannot be watched is not: the icon then keeps what the last read
+// found.
 class ConfigWatch {
  public:
   ConfigWatch(const std::wstring& path, std::function<void()> onChange);
@@ -18,5 +20,10 @@ class ConfigWatch {
   ConfigWatch& operator=(const ConfigWatch&) = delete;
 
  private:
+  // What a look at the file tells without opening it; all zero while it is gone.
+  WIN32_FILE_ATTRIBUTE_DATA look() const;
+
+  std::wstring path_;
   HANDLE notification_ = nullptr;
+  WIN32_FILE_ATTRIBUTE_DATA seen_ = {};
 };
