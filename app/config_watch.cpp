@@ -24,6 +24,7 @@ ConfigWatch::ConfigWatch(const std::wstring& path, std::function<void()> onChang
     const WIN32_FILE_ATTRIBUTE_DATA now = look();
     if (std::memcmp(&now, &seen_, sizeof now) == 0) return;
     seen_ = now;
+    // Last: the owner may end this watch in its call.
     onChange();
   });
 }

@@ -165,8 +165,7 @@ void FrmMain::mnuContext_Click(int index) {
       FrmSettings settings;
       settings.showModal();
       if (!isLoaded()) return;
-      // The dialog may have chosen another file: show and watch that one.
-      WatchConfigFile();
+      // The dialog may have chosen another file: show (and so watch) that one.
       ShowForwardingState();
       break;
     }
@@ -209,6 +208,9 @@ void FrmMain::UpdateMenuChecks() {
 
 // The mark and the icon as the file now says, not as the switch asked.
 void FrmMain::ShowForwardingState(bool quietly) {
+  // The file read may not be the one watched: another chosen in the settings,
+  // or a VirtualStore copy that a program without a manifest made meanwhile.
+  WatchConfigFile();
   const bool on = IsForwardingOn(quietly);
   if (!isLoaded()) return;
   // A read nobody asked for (the one after the program's own write, say)
@@ -220,9 +222,14 @@ void FrmMain::ShowForwardingState(bool quietly) {
 }
 
 void FrmMain::WatchConfigFile() {
-  // The old watch goes first: the main loop waits on one at a time.
+  const std::wstring file = ConfigFileInUse(ConfigFileName);
+  if (watch_ && file == watched_) return;
+  // The old watch goes first: the main loop waits on one at a time. Called
+  // from that watch's own call, it ends it: the watch touches nothing of
+  // itself after calling.
   watch_.reset();
-  watch_ = std::make_unique<ConfigWatch>(ConfigFileInUse(ConfigFileName), [this] { ShowForwardingState(true); });
+  watched_ = file;
+  watch_ = std::make_unique<ConfigWatch>(file, [this] { ShowForwardingState(true); });
 }
 
 void FrmMain::WarnTorNotAnswering() {

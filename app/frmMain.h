@@ -48,8 +48,8 @@ class FrmMain final : public runtime::Form {
   void UpdateMenuChecks();
   // Quietly: a read the user did not ask for shows no box.
   void ShowForwardingState(bool quietly = false);
-  // Follows changes to the file now in use for ConfigFileName: its
-  // VirtualStore copy when there is one at the time of the call.
+  // Follows changes to the file now in use for ConfigFileName (its
+  // VirtualStore copy when there is one), unless that is followed already.
   void WatchConfigFile();
   void WarnTorNotAnswering();
   void ReadAutoRunMark();
@@ -60,6 +60,7 @@ class FrmMain final : public runtime::Form {
   std::unique_ptr<runtime::MenuTree> menus_;
   std::unique_ptr<runtime::ActiveXControl> stMain_;
   std::unique_ptr<ConfigWatch> watch_;
+  std::wstring watched_;
   ox::Ptr<IPictureDisp> TrayIcons_[2];
   UINT taskbarCreated_ = 0;
 };

@@ -288,26 +288,30 @@ TEST_F(Tray, OutsideEditsAreFollowedQuietly) {
 
 // Privoxy, having no manifest, reads Windows' VirtualStore copy of a file
 // under Program Files once there is one: that copy is switched and watched,
-// the file itself left as it is; without a copy the file itself is switched.
+// also when it appears while Veilmark runs, the file itself left as it is;
+// without a copy the file itself is switched.
 TEST_F(Tray, UnderProgramFilesTheVirtualStoreCopyIsSwitched) {
   const std::wstring inside = L"\\Program Files\\Privoxy", real = L"C:" + inside + L"\\config.txt";
   const std::wstring store = _wgetenv(L"LOCALAPPDATA") + std::wstring(L"\\VirtualStore");
   const std::wstring copy = store + inside + L"\\config.txt";
   const std::wstring folders[] = {L"C:" + inside, store, store + L"\\Program Files", store + inside};
   for (const std::wstring& folder : folders) CreateDirectoryW(folder.c_str(), nullptr);
-  for (bool withCopy : {true, false}) {
-    SCOPED_TRACE(withCopy ? "a copy" : "no copy");
+  enum Copy { AtStart, WhileRunning, None };
+  for (Copy when : {AtStart, WhileRunning, None}) {
+    const char* const names[] = {"a copy", "a copy made while it runs", "no copy"};
+    SCOPED_TRACE(names[when]);
     writeBytes(real, configText(true));
-    if (withCopy) writeBytes(copy, configText(false));
-    const std::wstring switched = withCopy ? copy : real;
-    const bool before = forwardingIn(switched);
+    if (when == AtStart) writeBytes(copy, configText(false));
+    const std::wstring switched = when == None ? real : copy;
     TrayProgram veilmark(real);
-    EXPECT_TRUE(veilmark.waitForTray({lookOf(switched)}));
+    EXPECT_TRUE(veilmark.waitForTray({lookOf(when == AtStart ? copy : real)}));
+    if (when == WhileRunning) writeBytes(copy, configText(true));
+    const bool before = forwardingIn(switched);
     veilmark.mouse(WM_LBUTTONUP);
     EXPECT_EQ(forwardingIn(switched), !before);
     EXPECT_TRUE(veilmark.waitForTray({lookOf(switched)}));
     EXPECT_EQ(readBytes(switched + L".BAK"), configText(before));
-    EXPECT_EQ(readBytes(real) == configText(true), withCopy);
+    EXPECT_EQ(readBytes(real) == configText(true), when != None);
     writeBytes(switched, configText(before));
     EXPECT_TRUE(veilmark.waitForTray({lookOf(switched)}));
     exitThroughMenu(veilmark);
