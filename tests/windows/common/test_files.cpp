@@ -69,7 +69,8 @@ void writeBytes(const std::wstring& path, const std::string& bytes, bool readOnl
   const bool whole = file != INVALID_HANDLE_VALUE &&
                      WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
                      written == bytes.size();
+  const DWORD error = GetLastError();
   if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-  if (!whole) throw std::runtime_error("cannot write " + narrow(path));
+  if (!whole) throw std::runtime_error("cannot write " + narrow(path) + ": error " + std::to_string(error));
   if (readOnly) SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
 }
