@@ -34,45 +34,68 @@ std::wstring longPathForm(const std::wstring& full) {
   return L"\\\\?\\" + full;
 }
 
-// The new content under a unique name beside the target; deleted again unless
-// it has been moved into place.
-class TemporaryFile {
- public:
-  explicit TemporaryFile(const std::wstring& folder) {
-    static std::atomic<unsigned> counter{0};
-    const std::wstring start = longPathForm(folder) + L"\\~ox" + hexEx4(GetCurrentProcessId());
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      path_ = start + hexEx4(GetTickCount() + counter++) + L".tmp";
-      // Sharing delete only: the rename into place must work while it is open.
-      handle_ = CreateFileW(path_.c_str(), GENERIC_WRITE | DELETE | READ_CONTROL | WRITE_DAC, FILE_SHARE_DELETE,
-                            nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-      if (handle_ != INVALID_HANDLE_VALUE) return;
-      if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) failLastError(folder);
-    }
-    failWin32(ERROR_FILE_EXISTS, path_);
-  }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-  ~TemporaryFile() {
-    if (!moved_) {
-      FILE_DISPOSITION_INFO dispose{TRUE};
-      const bool marked = SetFileInformationByHandle(handle_, FileDispositionInfo, &dispose, sizeof dispose);
-      CloseHandle(handle_);
-      if (!marked) DeleteFileW(path_.c_str());
-    } else {
-      CloseHandle(handle_);
-    }
-  }
+}  // namespace
 
-  HANDLE handle() const { return handle_; }
-  const std::wstring& path() const { return path_; }
-  void markMoved() { moved_ = true; }
+template <class Make>
+DWORD TemporaryFile::makeUnique(const std::wstring& folder, Make make) {
+  static std::atomic<unsigned> counter{0};
+  const std::wstring start = longPathForm(folder) + L"\\~ox" + hexEx4(GetCurrentProcessId());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    path_ = start + hexEx4(GetTickCount() + counter++) + L".tmp";
+    const DWORD error = make();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return error;
+  }
+  return ERROR_FILE_EXISTS;
+}
 
- private:
-  std::wstring path_;
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
-  bool moved_ = false;
-};
+TemporaryFile::TemporaryFile(const std::wstring& folder) {
+  const DWORD error = makeUnique(folder, [&] {
+    // Sharing delete only: the rename into place must work while it is open.
+    handle_ = CreateFileW(path_.c_str(), GENERIC_WRITE | DELETE | READ_CONTROL | WRITE_DAC, FILE_SHARE_DELETE,
+                          nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return handle_ != INVALID_HANDLE_VALUE ? ERROR_SUCCESS : GetLastError();
+  });
+  if (error != ERROR_SUCCESS) failWin32(error, error == ERROR_FILE_EXISTS ? path_ : folder);
+}
+
+std::unique_ptr<TemporaryFile> TemporaryFile::linkTo(const std::wstring& folder, const std::wstring& sourcePath,
+                                                     const BY_HANDLE_FILE_INFORMATION& source) {
+  const std::wstring sourceName = longPathForm(fullPath(sourcePath));
+  std::unique_ptr<TemporaryFile> link(new TemporaryFile);
+  const DWORD error = link->makeUnique(folder, [&] {
+    return CreateHardLinkW(link->path_.c_str(), sourceName.c_str(), nullptr) ? ERROR_SUCCESS : GetLastError();
+  });
+  if (error != ERROR_SUCCESS) return nullptr;
+  // Others share everything here, as with any reader: the data is the file's own.
+  link->handle_ = CreateFileW(link->path_.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (link->handle_ == INVALID_HANDLE_VALUE) {
+    DeleteFileW(link->path_.c_str());
+    return nullptr;
+  }
+  // The source's name may have been given to another file since it was opened.
+  BY_HANDLE_FILE_INFORMATION linked{};
+  if (!GetFileInformationByHandle(link->handle_, &linked) ||
+      linked.dwVolumeSerialNumber != source.dwVolumeSerialNumber || linked.nFileIndexHigh != source.nFileIndexHigh ||
+      linked.nFileIndexLow != source.nFileIndexLow) {
+    return nullptr;
+  }
+  return link;
+}
+
+TemporaryFile::~TemporaryFile() {
+  if (handle_ == INVALID_HANDLE_VALUE) return;
+  if (!moved_) {
+    FILE_DISPOSITION_INFO dispose{TRUE};
+    const bool marked = SetFileInformationByHandle(handle_, FileDispositionInfo, &dispose, sizeof dispose);
+    CloseHandle(handle_);
+    if (!marked) DeleteFileW(path_.c_str());
+  } else {
+    CloseHandle(handle_);
+  }
+}
+
+namespace {
 
 void writeBytes(const TemporaryFile& file, std::string_view bytes) {
   size_t done = 0;
@@ -140,6 +163,8 @@ void stampLikeOldFile(const TemporaryFile& file, const WIN32_FILE_ATTRIBUTE_DATA
   if (!SetFileInformationByHandle(file.handle(), FileBasicInfo, &info, sizeof info)) failLastError(file.path());
 }
 
+}  // namespace
+
 void moveIntoPlace(TemporaryFile& file, const std::wstring& target, bool replace) {
   const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
   for (int attempt = 1;; ++attempt) {
@@ -154,33 +179,39 @@ void moveIntoPlace(TemporaryFile& file, const std::wstring& target, bool replace
   }
 }
 
-}  // namespace
+Target::Target(const std::wstring& name) : path(fullPath(name)) {
+  const size_t slash = path.find_last_of(L"\\/");
+  if (slash == std::wstring::npos) failWin32(ERROR_INVALID_NAME, name);
+  folder = path.substr(0, slash);
+}
 
-size_t writeFileAtomically(const std::wstring& path, const OxBytes* pieces, size_t count, bool overwrite) {
-  const std::wstring target = fullPath(path);
-  const size_t slash = target.find_last_of(L"\\/");
-  if (slash == std::wstring::npos) failWin32(ERROR_INVALID_NAME, path);
-  const std::wstring folder = target.substr(0, slash);
+std::optional<WIN32_FILE_ATTRIBUTE_DATA> Target::replaceable(bool overwrite) const {
   const DWORD folderAttributes = GetFileAttributesW((folder + L"\\").c_str());
   if (folderAttributes == INVALID_FILE_ATTRIBUTES || !(folderAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
     failWin32(ERROR_PATH_NOT_FOUND, folder);
   }
-
   WIN32_FILE_ATTRIBUTE_DATA old{};
-  const bool exists = GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &old);
-  if (!exists && GetLastError() != ERROR_FILE_NOT_FOUND) failLastError(target);
-  if (exists && !overwrite) failWin32(ERROR_FILE_EXISTS, target);
-  if (exists && (old.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) failWin32(ERROR_DIRECTORY, target);
-  // Replacing a read-only file would quietly defeat its protection.
-  if (exists && (old.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) failWin32(ERROR_ACCESS_DENIED, target);
-
-  TemporaryFile file(folder);
-  const size_t written = writeAll(file, pieces, count);
-  if (exists) {
-    copyDacl(target, file);
-    stampLikeOldFile(file, old);
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &old)) {
+    if (GetLastError() != ERROR_FILE_NOT_FOUND) failLastError(path);
+    return std::nullopt;
   }
-  moveIntoPlace(file, target, exists);
+  if (!overwrite) failWin32(ERROR_FILE_EXISTS, path);
+  if (old.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) failWin32(ERROR_DIRECTORY, path);
+  // Replacing a read-only file would quietly defeat its protection.
+  if (old.dwFileAttributes & FILE_ATTRIBUTE_READONLY) failWin32(ERROR_ACCESS_DENIED, path);
+  return old;
+}
+
+size_t writeFileAtomically(const std::wstring& path, const OxBytes* pieces, size_t count, bool overwrite) {
+  const Target target(path);
+  const std::optional<WIN32_FILE_ATTRIBUTE_DATA> old = target.replaceable(overwrite);
+  TemporaryFile file(target.folder);
+  const size_t written = writeAll(file, pieces, count);
+  if (old) {
+    copyDacl(target.path, file);
+    stampLikeOldFile(file, *old);
+  }
+  moveIntoPlace(file, target.path, old.has_value());
   return written;
 }
 

@@ -17,15 +17,19 @@ void requirePath(LPCWSTR path) {
   if (!path || !*path) fail(E_INVALIDARG, L"Не задано имя файла");
 }
 
+// Privoxy reads bytes, not UTF-16: a switch must not add 8-bit lines to such a file.
+void refuseUtf16(LPCWSTR path, const ox::Bstr& bytes) {
+  if (textcodec::isUtf16(bytes.bytes())) {
+    fail(HRESULT_FROM_WIN32(ERROR_UNSUPPORTED_TYPE), L"Файл в кодировке UTF-16: " + std::wstring(path));
+  }
+}
+
 // The file's bytes; a missing file is empty unless that is an error.
 std::optional<ox::Bstr> readFile(LPCWSTR path, VARIANT_BOOL failIfMissing) {
   requirePath(path);
   std::optional<ox::Bstr> bytes = readWholeFile(path);
   if (!bytes && failIfMissing != VARIANT_FALSE) failWin32(ERROR_FILE_NOT_FOUND, path);
-  // Privoxy reads bytes, not UTF-16: a switch must not add 8-bit lines to such a file.
-  if (bytes && textcodec::isUtf16(bytes->bytes())) {
-    fail(HRESULT_FROM_WIN32(ERROR_UNSUPPORTED_TYPE), L"Файл в кодировке UTF-16: " + std::wstring(path));
-  }
+  if (bytes) refuseUtf16(path, *bytes);
   return bytes;
 }
 
@@ -74,6 +78,28 @@ class TextFile : public ComObject<IOxTextFile> {
     return ox::comMethod([&] {
       if (count) requirePointer(pieces);
       writeFile(path, pieces, count, overwrite, result);
+    });
+  }
+
+  HRESULT STDMETHODCALLTYPE ReadBytesKeepingBackup(LPCWSTR path, LPCWSTR backupPath, BSTR* bytes,
+                                                   VARIANT_BOOL* backupFailed) override {
+    return ox::comMethod([&] {
+      requirePointer(bytes);
+      requirePointer(backupFailed);
+      *bytes = nullptr;
+      *backupFailed = VARIANT_FALSE;
+      requirePath(path);
+      requirePath(backupPath);
+      BackedUpRead file(path, backupPath);
+      ox::Bstr read = file.read();
+      refuseUtf16(path, read);
+      try {
+        file.keep(read.bytes());
+      } catch (const ox::Error&) {
+        *backupFailed = VARIANT_TRUE;
+        throw;
+      }
+      *bytes = read.release();
     });
   }
 };

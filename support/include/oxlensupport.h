@@ -113,6 +113,14 @@ struct IOxTextFile : IUnknown {
   // The file holds the pieces one after another.
   virtual HRESULT STDMETHODCALLTYPE WriteBytes(LPCWSTR path, const OxBytes* pieces, ULONG count,
                                                VARIANT_BOOL overwrite, LONG* result) = 0;
+  // ReadBytes of a file that must exist, which also replaces backupPath (as
+  // WriteBytes would) with exactly the bytes read. Where the file system and
+  // the file allow it, the backup is a second name of the file's data rather
+  // than a copy, so a caller that then replaces the file has written its
+  // bytes once. *backupFailed: True when the file was read but the backup
+  // failed.
+  virtual HRESULT STDMETHODCALLTYPE ReadBytesKeepingBackup(LPCWSTR path, LPCWSTR backupPath, BSTR* bytes,
+                                                           VARIANT_BOOL* backupFailed) = 0;
 };
 __CRT_UUID_DECL(IOxTextFile, 0x5b0e2d61, 0x3c4a, 0x4f8e, 0x9a, 0x11, 0x60, 0x2b, 0x7c, 0x93, 0xd4, 0x04)
 

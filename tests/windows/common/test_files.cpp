@@ -74,3 +74,13 @@ void writeBytes(const std::wstring& path, const std::string& bytes, bool readOnl
   if (!whole) throw std::runtime_error("cannot write " + narrow(path) + ": error " + std::to_string(error));
   if (readOnly) SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
 }
+
+DWORD nameCount(const std::wstring& path) {
+  const HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                  nullptr);
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool known = file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &info);
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  return known ? info.nNumberOfLinks : 0;
+}

@@ -28,3 +28,5 @@ class TempFolder {
 std::optional<std::string> readBytes(const std::wstring& path);
 // Replaces the file with exactly these bytes; throws when it cannot.
 void writeBytes(const std::wstring& path, const std::string& bytes, bool readOnly = false);
+// How many names (hard links) the file's data has; 0 when it cannot be opened.
+DWORD nameCount(const std::wstring& path);

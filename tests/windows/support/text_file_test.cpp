@@ -154,6 +154,48 @@ TEST_F(TextFileTest, FailedWritesLeaveTheOldFileAndNoTemporaryFile) {
   EXPECT_EQ(readBytes(folder_.file(L"fresh.txt")), "new");
 }
 
+// The backup is the file's own data where that may be shared, else a copy;
+// either way it keeps the bytes read once the file is replaced.
+TEST_F(TextFileTest, BackupKeepsTheBytesRead) {
+  const std::wstring path = folder_.file(L"config.txt"), backup = path + L".BAK", other = folder_.file(L"other.txt");
+  const struct {
+    const char* name;
+    bool readOnly, secondName;
+    DWORD backupNames;  // before the file is replaced
+  } cases[] = {
+      {"plain file: a second name", false, false, 2},
+      {"read-only file: a writable copy", true, false, 1},
+      {"file with another name: a copy, the other name left alone", false, true, 1},
+  };
+  for (const auto& c : cases) {
+    writeBytes(path, "old", c.readOnly);
+    ASSERT_TRUE(!c.secondName || CreateHardLinkW(other.c_str(), path.c_str(), nullptr)) << c.name;
+    ox::Bstr bytes;
+    VARIANT_BOOL backupFailed = VARIANT_TRUE;
+    ASSERT_EQ(file_->ReadBytesKeepingBackup(path.c_str(), backup.c_str(), bytes.put(), &backupFailed), S_OK) << c.name;
+    EXPECT_EQ(bytes.bytes(), "old") << c.name;
+    EXPECT_EQ(backupFailed, VARIANT_FALSE) << c.name;
+    EXPECT_EQ(nameCount(backup), c.backupNames) << c.name;
+    EXPECT_FALSE(GetFileAttributesW(backup.c_str()) & FILE_ATTRIBUTE_READONLY) << c.name;
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    writeRaw(path, {"new"});
+    EXPECT_EQ(readBytes(backup), "old") << c.name;
+    EXPECT_EQ(nameCount(backup), 1u) << c.name;
+    EXPECT_EQ(readBytes(other), c.secondName ? std::optional<std::string>("old") : std::nullopt) << c.name;
+    expectOnly(c.secondName ? std::vector<std::wstring>{L"config.txt", L"config.txt.BAK", L"other.txt"}
+                            : std::vector<std::wstring>{L"config.txt", L"config.txt.BAK"});
+    DeleteFileW(other.c_str());
+  }
+  writeBytes(backup, "older", true);
+  ox::Bstr bytes;
+  VARIANT_BOOL backupFailed = VARIANT_FALSE;
+  EXPECT_EQ(file_->ReadBytesKeepingBackup(path.c_str(), backup.c_str(), bytes.put(), &backupFailed),
+            HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(backupFailed, VARIANT_TRUE) << "a read-only backup is refused";
+  EXPECT_EQ(readBytes(backup), "older");
+  expectOnly({L"config.txt", L"config.txt.BAK"});
+}
+
 // A text no BSTR can hold must fail: a null BSTR would be written as an empty file.
 TEST(Bstr, TooLongTextIsAnErrorNotAnEmptyText) {
   const wchar_t start[] = L"abc";
