@@ -56,18 +56,19 @@ bool IsForwardingOn(bool quietly) {
 }
 
 std::optional<SwitchFailure> RewriteConfigFile(const std::wstring& path, bool enable) {
+  const std::wstring backup = path + L".BAK";
   ox::Bstr text;
+  VARIANT_BOOL backupFailed = VARIANT_FALSE;
   try {
-    text = ReadText(path);
+    ox::check(TextFile().ReadBytesKeepingBackup(path.c_str(), backup.c_str(), text.put(), &backupFailed));
   } catch (const ox::Error& error) {
+    if (backupFailed) return SwitchFailure{SwitchFailure::Backup, backup, error};
     return SwitchFailure{SwitchFailure::Read, path, error};
   }
-  const std::wstring backup = path + L".BAK";
-  try {
-    WriteText(backup, {text.bytes()});
-  } catch (const ox::Error& error) {
-    return SwitchFailure{SwitchFailure::Backup, backup, error};
-  }
+  // A failed save may leave the backup a second name of the unchanged file:
+  // it then holds the text from before the switch, which is what a failed
+  // save promises, and the next switch, finding that second name, copies the
+  // bytes and so parts the two.
   try {
     const std::string comment = privoxy_config::blockCommentFor(text.bytes(), textcodec::toAnsiCodePage);
     WriteText(path, privoxy_config::rewriteForwarding(text.bytes(), enable, comment));

@@ -59,6 +59,12 @@ TEST(SwitchFailures, ReportEachFailingStepAndKeepTheFiles) {
        {kReadFailed, kReadFailed}, true, std::nullopt, 0},
       {"writable files: no message", [](const Files& f) { writeBytes(f.config, kUserText); }, {}, false,
        kUserText, 0},
+      {"configuration with another name: the backup is a copy, not that name",
+       [](const Files& f) {
+         writeBytes(f.config, kUserText);
+         CreateHardLinkW(f.folder.file(L"kept.txt").c_str(), f.config.c_str(), nullptr);
+       },
+       {}, false, kUserText, 0},
       {"switch command: switched quietly", [](const Files& f) { writeBytes(f.config, kUserText); }, {}, false,
        kUserText, 0, L"/switch off"},
       {"switch command, missing file: the error's number, no box", [](const Files&) {}, {}, true, std::nullopt,
@@ -81,6 +87,10 @@ TEST(SwitchFailures, ReportEachFailingStepAndKeepTheFiles) {
 
     EXPECT_EQ(readBytes(files.config) == before, c.configUnchanged);
     EXPECT_EQ(readBytes(files.backup), c.backupAfter);
+    // Its own file: later writes to the configuration or another name do not reach it.
+    if (c.backupAfter) {
+      EXPECT_EQ(nameCount(files.backup), 1u);
+    }
   }
 }
 
