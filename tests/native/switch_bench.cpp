@@ -1,9 +1,11 @@
-// The switch without its request, as the program runs it: read the file,
-// write its bytes as the backup, rewrite them in the file's own encoding,
-// write the pieces to a temporary file and rename it over the original.
+// The switch without its request, as the program runs it: give the file's
+// data a second name, read it and move that name over the backup, rewrite
+// the bytes in the file's own encoding, write the pieces to a temporary file
+// and rename it over the original.
 // Compared with a plain copy of the same file.
 // Peak heap is tracked to report memory as a multiple of the file size.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdio>
@@ -68,9 +70,17 @@ void replaceFile(const std::string& path, const std::vector<std::string_view>& p
   std::rename((path + ".tmp").c_str(), path.c_str());
 }
 
+// As the library keeps a backup of a plain file: its old data becomes the backup.
+std::string readKeepingBackup(const std::string& path) {
+  const std::string link = path + ".BAK.tmp";
+  ::link(path.c_str(), link.c_str());
+  std::string bytes = readFile(path);
+  std::rename(link.c_str(), (path + ".BAK").c_str());
+  return bytes;
+}
+
 void switchOnce(const std::string& path, bool enable) {
-  const std::string bytes = readFile(path);
-  replaceFile(path + ".BAK", {bytes});
+  const std::string bytes = readKeepingBackup(path);
   const std::string comment = privoxy_config::blockCommentFor(bytes, asciiOnly);
   replaceFile(path, privoxy_config::rewriteForwarding(bytes, enable, comment));
 }
