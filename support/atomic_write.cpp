@@ -66,8 +66,10 @@ std::unique_ptr<TemporaryFile> TemporaryFile::linkTo(const std::wstring& folder,
     return CreateHardLinkW(link->path_.c_str(), sourceName.c_str(), nullptr) ? ERROR_SUCCESS : GetLastError();
   });
   if (error != ERROR_SUCCESS) return nullptr;
-  // Others share everything here, as with any reader: the data is the file's own.
-  link->handle_ = CreateFileW(link->path_.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+  // Attributes only: asking for delete access would fail while another
+  // program has the source open without delete sharing. An unused link is
+  // then deleted by its name.
+  link->handle_ = CreateFileW(link->path_.c_str(), FILE_READ_ATTRIBUTES,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
   if (link->handle_ == INVALID_HANDLE_VALUE) {
     DeleteFileW(link->path_.c_str());
