@@ -78,7 +78,10 @@ void moveIntoPlace(TemporaryFile& file, const std::wstring& target, bool replace
 // Where the file's data may be shared, a second name for it is made beside
 // the backup before anything is read, and the backup becomes that name: no
 // second copy is written, and once the caller replaces the file the backup
-// is the only name of the old data. Elsewhere the backup is a copy.
+// is the only name of the old data. Elsewhere the backup is a copy. A
+// program that writes into the file in place before the caller replaces it
+// writes into a linked backup too, which then keeps that change rather than
+// losing it with the file.
 class BackedUpRead {
  public:
   // Opens the file; fails as reading it does, when it is missing too.
