@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/privoxy_config.h"
+#include "tests/native/privoxy_config_text.h"
 #include "support/textcodec.h"
 
 namespace privoxy_config_invariants {
