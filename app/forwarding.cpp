@@ -15,13 +15,13 @@ namespace {
 
 // The file's own bytes: the switch keeps the file in its encoding, and a
 // large file is never held as UTF-16 beside them.
-ox::Bstr ReadText(const std::wstring& path) {
+ox::Bstr ReadFileBytes(const std::wstring& path) {
   ox::Bstr bytes;
   ox::check(TextFile().ReadBytes(path.c_str(), VARIANT_TRUE, bytes.put()));
   return bytes;
 }
 
-void WriteText(const std::wstring& path, const std::vector<std::string_view>& pieces) {
+void WriteFilePieces(const std::wstring& path, const std::vector<std::string_view>& pieces) {
   std::vector<OxBytes> runs;
   runs.reserve(pieces.size());
   for (std::string_view piece : pieces) runs.push_back({piece.data(), piece.size()});
@@ -47,7 +47,7 @@ bool IsForwardingOn(bool quietly) {
   const std::wstring config = ConfigFileInUse(ConfigFileName);
   ox::Bstr text;
   try {
-    text = ReadText(config);
+    text = ReadFileBytes(config);
   } catch (const ox::Error& error) {
     if (!quietly) ShowError(error, StepFailed[SwitchFailure::Read]);
     return false;
@@ -71,7 +71,7 @@ std::optional<SwitchFailure> RewriteConfigFile(const std::wstring& path, bool en
   // bytes and so parts the two.
   try {
     const std::string comment = privoxy_config::blockCommentFor(text.bytes(), textcodec::toAnsiCodePage);
-    WriteText(path, privoxy_config::rewriteForwarding(text.bytes(), enable, comment));
+    WriteFilePieces(path, privoxy_config::rewriteForwarding(text.bytes(), enable, comment));
   } catch (const ox::Error& error) {
     return SwitchFailure{SwitchFailure::Save, path, error};
   }
