@@ -4,6 +4,7 @@
 #include <atomic>
 
 #include "errors.h"
+#include "oxwin32.hpp"
 #include "file_io.h"
 #include "text_helpers.h"
 
@@ -17,11 +18,10 @@ constexpr DWORD kCopiedAttributes =
 
 ULONGLONG ticks(const FILETIME& time) { return (ULONGLONG(time.dwHighDateTime) << 32) | time.dwLowDateTime; }
 
+// The full path a file operation would use; a path that has none fails.
 std::wstring fullPath(const std::wstring& path) {
-  const DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (length == 0) failLastError(path);
-  std::wstring full(length, L'\0');
-  full.resize(GetFullPathNameW(path.c_str(), length, full.data(), nullptr));
+  const std::wstring full = ox::fullPath(path);
+  if (full.empty()) failLastError(path);
   return full;
 }
 
