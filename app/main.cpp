@@ -1,6 +1,5 @@
 #include "app/elevated_switch.h"
 #include "app/modMain.h"
-#include "app/reload_request.h"
 #include "runtime/runner.h"
 
 #include <windows.h>
@@ -9,7 +8,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // The run that switches a protected file with administrator rights: nothing
   // of the tray, not even the single-instance guard the tray's run holds.
   if (const std::optional<int> status = RunSwitchCommand(__argc, __wargv)) return *status;
-  const int exitCode = runtime::runProgram(Main);
-  FinishReloadRequests();
-  return exitCode;
+  return runtime::runProgram(Main);
 }

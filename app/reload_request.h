@@ -6,7 +6,3 @@
 // own: nothing about it is looked at, and a proxy that takes the connection
 // and never answers must not hold the icon for the request's time-out.
 void SendReloadRequest();
-
-// Gives requests still on their way a moment (at most a second) to reach
-// Privoxy before the process ends.
-void FinishReloadRequests();

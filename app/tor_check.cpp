@@ -2,8 +2,7 @@
 
 #include "app/tor_check.h"
 
-#include <system_error>
-#include <thread>
+#include "runtime/background.h"
 
 namespace {
 
@@ -40,9 +39,6 @@ bool TorAnswers() {
 }  // namespace
 
 void CheckTorAnswers(HWND window, UINT message) {
-  try {
-    std::thread([window, message] { PostMessageW(window, message, TorAnswers(), 0); }).detach();
-  } catch (const std::system_error&) {
-    // No thread to be had: no warning, as when Tor answers.
-  }
+  // No thread to be had: no warning, as when Tor answers.
+  runtime::runInBackground([window, message] { PostMessageW(window, message, TorAnswers(), 0); });
 }

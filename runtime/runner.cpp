@@ -1,6 +1,7 @@
 #include "runtime/runner.h"
 
 #include "runtime/app_window.h"
+#include "runtime/background.h"
 #include "runtime/application.h"
 #include "runtime/form.h"
 #include "runtime/message_loop.h"
@@ -37,6 +38,7 @@ int runProgram(void (*startup)()) {
   } catch (...) {
     reportUnhandledError(ox::currentError());
   }
+  finishBackground();
   return 0;
 }
 

@@ -1,5 +1,6 @@
 // The life of a program: the apartment, the application window, its start-up
-// routine, then messages for as long as any form is loaded.
+// routine, then messages for as long as any form is loaded, and at its end a
+// moment for work still running in the background.
 #pragma once
 
 namespace runtime {

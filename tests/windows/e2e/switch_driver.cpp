@@ -11,7 +11,6 @@
 #include "app/elevated_switch.h"
 #include "app/forwarding.h"
 #include "app/modMain.h"
-#include "app/reload_request.h"
 #include "runtime/runner.h"
 
 namespace {
@@ -31,6 +30,5 @@ void SwitchAsAsked() {
 int wmain() {
   if (const std::optional<int> status = RunSwitchCommand(__argc, __wargv)) return *status;
   runtime::runProgram(SwitchAsAsked);
-  FinishReloadRequests();
   return outcome;
 }
