@@ -35,6 +35,9 @@ FrmSettings::FrmSettings()
       font_(L"Tahoma", 9, FW_NORMAL, RUSSIAN_CHARSET) {}
 
 void FrmSettings::createControls() {
+  // The common controls (and the theme they bring) load with the first
+  // dialog, not at start: the tray alone never needs them.
+  InitCommonControls();
   for (const runtime::Control& control : kControls) {
     const HWND child = addControl(control, font_.handle());
     if (control.id == lblTag) lblTag_ = child;

@@ -5,8 +5,6 @@
 #include "runtime/application.h"
 #include "runtime/message_box.h"
 
-#include <commctrl.h>
-
 #include "oxwin32.hpp"
 
 std::wstring ConfigFileName;
@@ -44,7 +42,6 @@ bool CheckSettings() {
 void Main() {
   LONG ignored = 0;
   ox::check(oxRegisterAppPath(&ignored));
-  InitCommonControls();
   VARIANT_BOOL inIde = VARIANT_FALSE;
   ox::check(oxIsInIDE(&inIde));
   if (!ox::isTrue(inIde)) {
