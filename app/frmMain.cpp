@@ -5,11 +5,11 @@
 #include "app/modMain.h"
 #include "app/program_objects.h"
 #include "app/tor_check.h"
+#include "app/unhandled_error.h"
 #include "app/virtual_store.h"
 #include "runtime/application.h"
 #include "runtime/message_box.h"
 #include "runtime/property_bag.h"
-#include "runtime/unhandled_error.h"
 #include "systray/dispids.h"
 
 #include <shellapi.h>
@@ -69,7 +69,7 @@ ox::Ptr<IPictureDisp> loadTrayIcon(const wchar_t* name) {
 
 }  // namespace
 
-FrmMain::FrmMain() : Form({L"Veilmark", WS_OVERLAPPEDWINDOW, 0, 4800, 3600}, runtime::reportUnhandledError) {}
+FrmMain::FrmMain() : Form({L"Veilmark", WS_OVERLAPPEDWINDOW, 0, 4800, 3600}, ReportUnhandledError) {}
 
 void FrmMain::createControls() {
   menus_ = std::make_unique<runtime::MenuTree>(kMenus, std::size(kMenus));
@@ -79,7 +79,8 @@ void FrmMain::createControls() {
   stMain_ = std::make_unique<runtime::ActiveXControl>(
       L"Lumicon.SysTray", L"stMain", *storedData.get(), [this](DISPID event, const DISPPARAMS& arguments) {
         if (event == lumicon::kDispidMouseUp) stMain_MouseUp(runtime::integerArgument(arguments, 0));
-      });
+      },
+      ReportUnhandledError);
 }
 
 void FrmMain::Load() {

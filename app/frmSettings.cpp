@@ -1,10 +1,10 @@
 #include "app/frmSettings.h"
 
 #include "app/modMain.h"
+#include "app/unhandled_error.h"
 #include "runtime/application.h"
 #include "runtime/label.h"
 #include "runtime/message_box.h"
-#include "runtime/unhandled_error.h"
 #include "runtime/window_text.h"
 
 #include <commctrl.h>
@@ -31,7 +31,7 @@ const runtime::TwipsRect shpBack = {-60, -120, 1875, 3975};
 
 FrmSettings::FrmSettings()
     : Form({L"Настройки", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME, 6015, 1755},
-           runtime::reportUnhandledError),
+           ReportUnhandledError),
       font_(L"Tahoma", 9, FW_NORMAL, RUSSIAN_CHARSET) {}
 
 void FrmSettings::createControls() {

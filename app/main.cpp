@@ -1,6 +1,6 @@
 #include "app/elevated_switch.h"
 #include "app/modMain.h"
-#include "runtime/runner.h"
+#include "app/runner.h"
 
 #include <windows.h>
 
@@ -8,5 +8,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // The run that switches a protected file with administrator rights: nothing
   // of the tray, not even the single-instance guard the tray's run holds.
   if (const std::optional<int> status = RunSwitchCommand(__argc, __wargv)) return *status;
-  return runtime::runProgram(Main);
+  return RunProgram(Main);
 }

@@ -21,7 +21,7 @@ ox::Ptr<T> query(IUnknown* object, const IID& iid) {
 }  // namespace
 
 ActiveXControl::ActiveXControl(const wchar_t* progId, const std::wstring& name, PropertyBag& storedData,
-                               EventSink::Handler events)
+                               EventSink::Handler events, ox::FailureHandler onFailure)
     : site_(ControlSite::create(name)) {
   // Whatever was handed out so far is taken back if a later step fails.
   struct Undo {
@@ -49,7 +49,7 @@ ActiveXControl::ActiveXControl(const wchar_t* progId, const std::wstring& name, 
                 ->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &source));
   ox::check(query<IConnectionPointContainer>(object_.get(), IID_IConnectionPointContainer)
                 ->FindConnectionPoint(source, events_.put()));
-  sink_ = EventSink::create(source, std::move(events));
+  sink_ = EventSink::create(source, std::move(events), onFailure);
   ox::check(events_->Advise(static_cast<IDispatch*>(sink_), &cookie_));
 
   dispatch_ = query<IDispatch>(object_.get(), IID_IDispatch);

@@ -19,8 +19,10 @@ class PropertyBag;
 
 class ActiveXControl {
  public:
-  // name: the control's name on the form. storedData: what the form keeps of it.
-  ActiveXControl(const wchar_t* progId, const std::wstring& name, PropertyBag& storedData, EventSink::Handler events);
+  // name: the control's name on the form. storedData: what the form keeps of
+  // it. onFailure: what becomes of a failure inside an event handler.
+  ActiveXControl(const wchar_t* progId, const std::wstring& name, PropertyBag& storedData, EventSink::Handler events,
+                 ox::FailureHandler onFailure);
   ~ActiveXControl();
   ActiveXControl(const ActiveXControl&) = delete;
   ActiveXControl& operator=(const ActiveXControl&) = delete;

@@ -1,6 +1,5 @@
 #include "runtime/event_sink.h"
 
-#include "runtime/unhandled_error.h"
 #include "oxwin32.hpp"
 
 namespace runtime {
@@ -9,8 +8,6 @@ HRESULT EventSink::QueryInterface(REFIID iid, void** object) {
   return ComObject::QueryInterface(IsEqualIID(iid, source_) ? IID_IDispatch : iid, object);
 }
 
-// An event handler catches nothing: what it throws is the program's
-// unhandled error, reported here because it must not cross into the control.
 HRESULT EventSink::Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
                           UINT*) {
   if (result) VariantInit(result);
@@ -20,7 +17,7 @@ HRESULT EventSink::Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* params,
   try {
     handler(member, params ? *params : none);
   } catch (...) {
-    reportUnhandledError(ox::currentError());
+    onFailure_(ox::currentError());
   }
   return S_OK;
 }

@@ -90,12 +90,6 @@ void Form::unloadAll() {
   while (!loadedForms().empty()) loadedForms().back()->unload();
 }
 
-Form* Form::fromWindow(HWND window) {
-  for (Form* form : loadedForms())
-    if (form->window_ == window) return form;
-  return nullptr;
-}
-
 HWND Form::addControl(const Control& control, HFONT font) {
   const RECT place = twipsToPixels(control.place);
   const HWND child = CreateWindowExW(control.exStyle, control.windowClass, control.text,
@@ -111,10 +105,12 @@ void Form::attach(HWND window) {
   window_ = window;
   SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   loadedForms().push_back(this);
+  giveDialogKeys(window);
 }
 
 void Form::detach() {
   SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+  takeDialogKeys(window_);
   auto& forms = loadedForms();
   forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
   window_ = nullptr;

@@ -53,8 +53,6 @@ class Form {
   static bool anyLoaded();
   // Unloads every loaded form, the last loaded first.
   static void unloadAll();
-  // The loaded form whose window this is, else nullptr.
-  static Form* fromWindow(HWND window);
 
  protected:
   // Controls are created in creation order, which is their tab order.

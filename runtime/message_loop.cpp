@@ -1,8 +1,8 @@
 #include "runtime/message_loop.h"
 
-#include "runtime/form.h"
-
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace runtime {
 namespace {
@@ -15,6 +15,16 @@ struct MainLoopWait {
 MainLoopWait& mainLoopWait() {
   static MainLoopWait wait;
   return wait;
+}
+
+std::vector<HWND>& dialogWindows() {
+  static std::vector<HWND> windows;
+  return windows;
+}
+
+bool takesDialogKeys(HWND window) {
+  const auto& windows = dialogWindows();
+  return std::find(windows.begin(), windows.end(), window) != windows.end();
 }
 
 enum class Turn { Delivered, Quit, Signalled };
@@ -40,10 +50,17 @@ bool pumpMessage() {
     return false;
   }
   const HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
-  if (root && Form::fromWindow(root) && IsDialogMessageW(root, &message)) return true;
+  if (root && takesDialogKeys(root) && IsDialogMessageW(root, &message)) return true;
   TranslateMessage(&message);
   DispatchMessageW(&message);
   return true;
+}
+
+void giveDialogKeys(HWND window) { dialogWindows().push_back(window); }
+
+void takeDialogKeys(HWND window) {
+  auto& windows = dialogWindows();
+  windows.erase(std::remove(windows.begin(), windows.end(), window), windows.end());
 }
 
 void setMainLoopWait(HANDLE handle, std::function<void()> onSignalled) {

@@ -7,10 +7,15 @@
 
 namespace runtime {
 
-// Waits for one message and delivers it, giving a form's dialog keys to the
-// dialog manager. False when the message was WM_QUIT (it is posted again so
-// that every loop up the stack ends too).
+// Waits for one message and delivers it, giving the dialog keys of a window
+// that takes them to the dialog manager. False when the message was WM_QUIT
+// (it is posted again so that every loop up the stack ends too).
 bool pumpMessage();
+
+// A top-level window whose Tab, Enter and Esc go to the dialog manager
+// (IsDialogMessage) from the time it is given them until they are taken back.
+void giveDialogKeys(HWND window);
+void takeDialogKeys(HWND window);
 
 // A kernel object that the main loop waits on besides its messages, and what
 // to do each time it is signalled. The action runs from the main loop only,

@@ -11,7 +11,7 @@
 #include "app/elevated_switch.h"
 #include "app/forwarding.h"
 #include "app/modMain.h"
-#include "runtime/runner.h"
+#include "app/runner.h"
 
 namespace {
 
@@ -29,6 +29,6 @@ void SwitchAsAsked() {
 
 int wmain() {
   if (const std::optional<int> status = RunSwitchCommand(__argc, __wargv)) return *status;
-  runtime::runProgram(SwitchAsAsked);
+  RunProgram(SwitchAsAsked);
   return outcome;
 }

@@ -1,9 +1,9 @@
 // A program on the runtime whose start-up fails the way its one argument
 // says, so that tests can watch the unhandled-error report.
 #include "oxlensupport.hpp"
+#include "app/runner.h"
+#include "app/unhandled_error.h"
 #include "runtime/form.h"
-#include "runtime/runner.h"
-#include "runtime/unhandled_error.h"
 
 #include <stdexcept>
 #include <string>
@@ -13,7 +13,7 @@ namespace {
 // A form whose only button fails inside the window procedure.
 class FailingForm final : public runtime::Form {
  public:
-  FailingForm() : Form({L"Failing form", WS_OVERLAPPEDWINDOW, 0, 3000, 1500}, runtime::reportUnhandledError) {}
+  FailingForm() : Form({L"Failing form", WS_OVERLAPPEDWINDOW, 0, 3000, 1500}, ReportUnhandledError) {}
 
  private:
   void createControls() override {
@@ -37,4 +37,4 @@ void Main() {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return runtime::runProgram(Main); }
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return RunProgram(Main); }

@@ -4,11 +4,7 @@
 
 #include "oxlensupport.hpp"
 
-namespace runtime {
-
 // The exit code of a program ended by an unhandled error.
 constexpr UINT kUnhandledErrorExitCode = 1;
 
-[[noreturn]] void reportUnhandledError(const ox::Error& error);
-
-}  // namespace runtime
+[[noreturn]] void ReportUnhandledError(const ox::Error& error);

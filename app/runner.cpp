@@ -1,15 +1,14 @@
-#include "runtime/runner.h"
+#include "app/runner.h"
 
+#include "app/unhandled_error.h"
 #include "runtime/app_window.h"
 #include "runtime/background.h"
 #include "runtime/application.h"
 #include "runtime/form.h"
 #include "runtime/message_loop.h"
-#include "runtime/unhandled_error.h"
 
 #include <objbase.h>
 
-namespace runtime {
 namespace {
 
 class Apartment {
@@ -22,24 +21,22 @@ class Apartment {
 
 }  // namespace
 
-int runProgram(void (*startup)()) {
+int RunProgram(void (*startup)()) {
   try {
     const Apartment apartment;
-    const AppWindow window(application().title());
+    const runtime::AppWindow window(runtime::application().title());
     startup();
     // An end asked for from outside unloads the forms here, where no modal
     // loop or menu of theirs is running.
-    while (Form::anyLoaded()) {
-      if (AppWindow::endRequested())
-        Form::unloadAll();
-      else if (!pumpMainLoop())
+    while (runtime::Form::anyLoaded()) {
+      if (runtime::AppWindow::endRequested())
+        runtime::Form::unloadAll();
+      else if (!runtime::pumpMainLoop())
         break;
     }
   } catch (...) {
-    reportUnhandledError(ox::currentError());
+    ReportUnhandledError(ox::currentError());
   }
-  finishBackground();
+  runtime::finishBackground();
   return 0;
 }
-
-}  // namespace runtime

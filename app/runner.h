@@ -3,9 +3,5 @@
 // moment for work still running in the background.
 #pragma once
 
-namespace runtime {
-
 // Returns the process exit code; an unhandled error ends the process instead.
-int runProgram(void (*startup)());
-
-}  // namespace runtime
+int RunProgram(void (*startup)());
