@@ -2,11 +2,40 @@
 
 #include <algorithm>
 
-#include "app/privoxy_config_rules.h"
-
 namespace privoxy_config {
+namespace {
 
-bool isForwardingOn(std::string_view bytes) { return rules::isForwardingOnIn(bytes); }
+char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Calls visit(start, line) for every line and the offset where it starts: the
+// pieces between CR LF pairs, the last one after the final CR LF (empty when
+// the text ends with one). Empty text has no lines. visit returns false to stop.
+template <class Visit>
+void forEachLine(std::string_view bytes, Visit visit) {
+  if (bytes.empty()) return;
+  for (size_t start = 0;;) {
+    const size_t end = bytes.find(LineBreak, start);
+    if (!visit(start, bytes.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start))) return;
+    if (end == std::string_view::npos) return;
+    start = end + LineBreak.size();
+  }
+}
+
+bool isForwardLine(std::string_view line) {
+  return line.size() >= ForwardKeyword.size() &&
+         std::equal(ForwardKeyword.begin(), ForwardKeyword.end(), line.begin(),
+                    [](char keyword, char c) { return asciiLower(c) == keyword; });
+}
+
+bool isRuleLine(std::string_view line) { return line == BlockRule; }
+
+}  // namespace
+
+bool isForwardingOn(std::string_view bytes) {
+  bool on = false;
+  forEachLine(bytes, [&](size_t, std::string_view line) { return !(on = isForwardLine(line)); });
+  return on;
+}
 
 std::string blockCommentFor(std::string_view bytes, const textcodec::AnsiEncoder& ansi) {
   // The switched text is written byte-wise only when it holds escapes: when
@@ -16,8 +45,8 @@ std::string blockCommentFor(std::string_view bytes, const textcodec::AnsiEncoder
   const std::string utf8 = *textcodec::encode(BlockComment, ansi);
   if (textcodec::isValidUtf8(bytes)) return utf8;
   bool eightBit = false;
-  rules::forEachLine(bytes, [&](size_t, std::string_view line) {
-    if (rules::isRuleLineIn(line)) return false;
+  forEachLine(bytes, [&](size_t, std::string_view line) {
+    if (isRuleLine(line)) return false;
     eightBit = std::any_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
     return !eightBit;
   });
@@ -25,8 +54,36 @@ std::string blockCommentFor(std::string_view bytes, const textcodec::AnsiEncoder
   return inCodePage ? *inCodePage : utf8;
 }
 
+// The user's lines go out as runs of the bytes themselves, broken only where
+// a forward line gains its prefix; the six block lines, joined by CR LF and
+// the sixth empty, follow.
 std::vector<std::string_view> rewriteForwarding(std::string_view bytes, bool enable, std::string_view comment) {
-  return rules::switchedPieces(bytes, enable, comment);
+  std::vector<std::string_view> pieces;
+  const auto put = [&](std::string_view piece) {
+    if (!piece.empty()) pieces.push_back(piece);
+  };
+  size_t run = 0, userEnd = bytes.size();
+  bool ruleFound = false;
+  forEachLine(bytes, [&](size_t start, std::string_view line) {
+    if ((ruleFound = isRuleLine(line))) {
+      userEnd = start;
+      return false;
+    }
+    if (isForwardLine(line)) {
+      put(bytes.substr(run, start - run));
+      put(BlockedPrefix);
+      run = start;
+    }
+    return true;
+  });
+  put(bytes.substr(run, userEnd - run));
+  // Each user line ends with CR LF; in the bytes, only the last line of a file
+  // without a rule line has none.
+  if (!ruleFound && !bytes.empty()) put(LineBreak);
+  const std::string_view block[] = {BlockRule, LineBreak, comment,   LineBreak, BlockRule, LineBreak,
+                                    LineBreak, enable ? std::string_view() : OffPrefix, ForwardLine, LineBreak};
+  for (std::string_view part : block) put(part);
+  return pieces;
 }
 
 }  // namespace privoxy_config

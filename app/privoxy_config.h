@@ -15,37 +15,16 @@
 
 namespace privoxy_config {
 
-// An ASCII text spelt in the character type of the text it goes into.
-template <class Char, size_t N>
-struct Ascii {
-  Char chars[N]{};
-  constexpr operator std::basic_string_view<Char>() const { return {chars, N - 1}; }
-};
-template <class Char, size_t N>
-constexpr Ascii<Char, N> ascii(const char (&text)[N]) {
-  Ascii<Char, N> out;
-  for (size_t i = 0; i < N; ++i) out.chars[i] = static_cast<Char>(text[i]);
-  return out;
-}
-
-template <class Char>
-struct Markers {
-  static constexpr auto ForwardKeyword = ascii<Char>("forward-socks4a");
-  static constexpr auto BlockRule = ascii<Char>("# ===================================================================");
-  static constexpr auto BlockedPrefix = ascii<Char>("# [BLOCKED BY VEILMARK] ");
-  static constexpr auto OffPrefix = ascii<Char>("# [OFF] # ");
-  static constexpr auto ForwardLine = ascii<Char>("forward-socks4a   /               127.0.0.1:9050 .");
-  static constexpr auto LineBreak = ascii<Char>("\r\n");
-};
-
-inline constexpr std::u16string_view ForwardKeyword = Markers<char16_t>::ForwardKeyword;
-inline constexpr std::u16string_view BlockRule = Markers<char16_t>::BlockRule;
+// The block's lines and markers. All but the comment are ASCII, and so the
+// same bytes in every file.
+inline constexpr std::string_view ForwardKeyword = "forward-socks4a";
+inline constexpr std::string_view BlockRule = "# ===================================================================";
 inline constexpr std::u16string_view BlockComment =
     u"# Подключение к TOR. Внимание! Добавляйте свои данные до этого блока!";
-inline constexpr std::u16string_view BlockedPrefix = Markers<char16_t>::BlockedPrefix;
-inline constexpr std::u16string_view OffPrefix = Markers<char16_t>::OffPrefix;
-inline constexpr std::u16string_view ForwardLine = Markers<char16_t>::ForwardLine;
-inline constexpr std::u16string_view LineBreak = Markers<char16_t>::LineBreak;
+inline constexpr std::string_view BlockedPrefix = "# [BLOCKED BY VEILMARK] ";
+inline constexpr std::string_view OffPrefix = "# [OFF] # ";
+inline constexpr std::string_view ForwardLine = "forward-socks4a   /               127.0.0.1:9050 .";
+inline constexpr std::string_view LineBreak = "\r\n";
 
 // True when any line of the file is a forward line.
 bool isForwardingOn(std::string_view bytes);

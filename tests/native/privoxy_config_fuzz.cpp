@@ -13,10 +13,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace privoxy_config;
-  using encoding_samples::utf8;
   static const std::vector<std::string> fragments = [] {
-    std::vector<std::string> all = {utf8(ForwardKeyword), utf8(BlockRule), utf8(BlockComment), utf8(BlockedPrefix),
-                                    utf8(OffPrefix), utf8(ForwardLine), "\r\n", "FORWARD-SOCKS4A", "\x80",
+    std::vector<std::string> all = {std::string(ForwardKeyword), std::string(BlockRule),
+                                    encoding_samples::utf8(BlockComment), std::string(BlockedPrefix),
+                                    std::string(OffPrefix), std::string(ForwardLine), "\r\n", "FORWARD-SOCKS4A", "\x80",
                                     "\xEF\xBB\xBF", "\xE2\x84\xAA", "\xD1\x8F"};
     all.insert(all.end(), std::begin(encoding_samples::FourByteCharacters),
                std::end(encoding_samples::FourByteCharacters));

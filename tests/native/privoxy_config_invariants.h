@@ -12,20 +12,9 @@
 
 namespace privoxy_config_invariants {
 
-inline std::vector<std::u16string_view> lines(std::u16string_view text) {
-  std::vector<std::u16string_view> out;
-  if (text.empty()) return out;
-  for (size_t start = 0;;) {
-    const size_t end = text.find(u"\r\n", start);
-    out.push_back(text.substr(start, end == std::u16string_view::npos ? std::u16string_view::npos : end - start));
-    if (end == std::u16string_view::npos) return out;
-    start = end + 2;
-  }
-}
-
 // Empty when every property holds, else the first one that does not.
 inline std::string violation(std::u16string_view text) {
-  using namespace privoxy_config;
+  using namespace reference;
   const std::u16string on = rewriteForwarding(text, true);
   const std::u16string off = rewriteForwarding(text, false);
   if (rewriteForwarding(on, true) != on) return "switching on twice changed the file";
@@ -42,7 +31,7 @@ inline std::string violation(std::u16string_view text) {
     while (kept < before.size() && !isRuleLine(before[kept])) ++kept;
     if (after.size() != kept + 6) return "a line before the block was lost or added";
     for (size_t i = 0; i < kept; ++i) {
-      const std::u16string prefixed = std::u16string(BlockedPrefix) + std::u16string(before[i]);
+      const std::u16string prefixed = BlockedPrefix + std::u16string(before[i]);
       if (after[i] != before[i] && after[i] != prefixed) return "a user line changed beyond the prefix";
       if (isForwardLine(after[i])) return "a forward line was left above the block";
     }
@@ -63,13 +52,13 @@ inline std::string switchedBytes(std::string_view bytes, bool enable, const text
 // its state and survives a second switch. The switch over the bytes gives
 // what writing the switched text would.
 inline std::string fileViolation(const std::string& bytes, const textcodec::AnsiEncoder& ansi) {
-  using namespace privoxy_config;
+  using namespace reference;
   const auto switched = [&](std::u16string_view text, bool enable) {
     return textcodec::encode(rewriteForwarding(text, enable, blockCommentFor(text, ansi)), ansi);
   };
   const std::u16string text = textcodec::decode(bytes);
   if (textcodec::encode(text, ansi) != bytes) return "the backup differs from the file";
-  if (isForwardingOn(std::string_view(bytes)) != isForwardingOn(text)) return "the bytes and the text differ in state";
+  if (privoxy_config::isForwardingOn(bytes) != isForwardingOn(text)) return "the bytes and the text differ in state";
   for (bool enable : {true, false}) {
     const std::optional<std::string> written = switched(text, enable);
     if (!written) return "the switched file cannot be written";

@@ -9,7 +9,7 @@
 #include "tests/native/encoding_samples.h"
 #include "tests/native/privoxy_config_invariants.h"
 
-using namespace privoxy_config;
+using namespace reference;
 using encoding_samples::utf8;
 
 namespace {
@@ -72,7 +72,7 @@ TEST(ForwardingState, FollowsTheForwardLines) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(isForwardingOn(c.text), c.on) << c.name;
-    EXPECT_EQ(isForwardingOn(std::string_view(utf8(c.text))), c.on) << c.name << ", as bytes";
+    EXPECT_EQ(privoxy_config::isForwardingOn(utf8(c.text)), c.on) << c.name << ", as bytes";
   }
 }
 
