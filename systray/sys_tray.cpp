@@ -222,23 +222,19 @@ void SysTray::setIcon(IPictureDisp* picture) {
     if (pictureType(picture) != PICTYPE_ICON) return;
     handle = pictureHandle(picture);
   }
-  if (InTray) {
-    TrayFields fields;
-    fields.flags = NIF_ICON;
-    fields.icon = handle;
-    notify(NIM_MODIFY, fields);
-  }
+  TrayFields fields;
+  fields.flags = NIF_ICON;
+  fields.icon = handle;
+  modifyShown(fields);
   IconValue = picture;
   PropertyChanged(kDispidIcon);
 }
 
 void SysTray::setCaption(const std::wstring& caption) {
-  if (InTray) {
-    TrayFields fields;
-    fields.flags = NIF_TIP;
-    fields.tip = caption;
-    notify(NIM_MODIFY, fields);
-  }
+  TrayFields fields;
+  fields.flags = NIF_TIP;
+  fields.tip = caption;
+  modifyShown(fields);
   CaptionValue = caption;
   PropertyChanged(kDispidCaption);
 }
@@ -261,6 +257,10 @@ void SysTray::setVisible(bool show) {
   }
   VisibleValue = show;
   PropertyChanged(kDispidVisible);
+}
+
+void SysTray::modifyShown(const TrayFields& fields) {
+  if (InTray) notify(NIM_MODIFY, fields);
 }
 
 std::optional<BOOL> SysTray::notify(DWORD message, const TrayFields& fields) {
@@ -324,6 +324,27 @@ void SysTray::detachWindow() {
   ox::check(oxObjectAddRef(static_cast<_SysTray*>(SubclassData_.Self), &ignored));
   SubclassData_.Self = nullptr;
   Release();
+}
+
+bool SysTray::WindowMessage(UINT message, WPARAM wParam, LPARAM lParam, UINT taskbarCreated) {
+  if (message == WM_TIMER && wParam == TIMER_RETRY_ADD) {
+    RetryTrayIcon();
+    return true;
+  }
+  if (message == WM_TRAY_CALLBACK)
+    DispatchTrayMessage(lParam, wParam);
+  else if (isTaskbarRestart(message, taskbarCreated))
+    RecoverTrayIcon();
+  return false;
+}
+
+void SysTray::RecoverTrayIcon() {
+  // Hearing of the change, the host may release its last reference between the two steps.
+  const ox::Ptr<_SysTray> keepAlive(this);
+  debugPrint(L"SubWndProc() ==> WM_TASKBAR_CREATED, hWnd = " + hex(hWndSysTray));
+  if (!VisibleValue) return;
+  setVisible(false);
+  setVisible(true);
 }
 
 LRESULT SysTray::DispatchTrayMessage(LPARAM mouseMessage, WPARAM identifier) {

@@ -44,10 +44,12 @@ class SysTray final : public _SysTray,
  public:
   static HRESULT create(REFIID iid, void** result);
 
-  // Raises the event of one tray mouse message; always 0. Called by SubWndProc.
-  LRESULT DispatchTrayMessage(LPARAM mouseMessage, WPARAM identifier);
-  // Tries a refused add again when the retry timer fires. Called by SubWndProc.
-  void RetryTrayIcon();
+  // What the control does with a message of its window, called by
+  // SubWndProc: the retry tick, the shell's tray callback, its taskbar
+  // restart (`taskbarCreated`). True when the message ends here; the rest,
+  // the callback and the restart among them, goes on to the window's own
+  // procedure.
+  bool WindowMessage(UINT message, WPARAM wParam, LPARAM lParam, UINT taskbarCreated);
 
   // IUnknown
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** result) override;
@@ -142,9 +144,18 @@ class SysTray final : public _SysTray,
 
   void Terminate() noexcept;
 
+  // Raises the event of one tray mouse message; always 0.
+  LRESULT DispatchTrayMessage(LPARAM mouseMessage, WPARAM identifier);
+  // Tries a refused add again when the retry timer fires.
+  void RetryTrayIcon();
+  // The shell lost every icon: the control deletes its own and adds it again.
+  void RecoverTrayIcon();
+
   void setIcon(IPictureDisp* picture);
   void setCaption(const std::wstring& text);
   void setVisible(bool show);
+  // What the shell shows changes with the property, when the icon is in.
+  void modifyShown(const TrayFields& fields);
 
   // One shell call for this control's icon; empty when the shell was not asked.
   std::optional<BOOL> notify(DWORD message, const TrayFields& fields);

@@ -44,18 +44,6 @@ bool copyRecord(HWND window, const char* property, Record& copy) {
   return true;
 }
 
-// The shell lost every icon: the control deletes its own and adds it again.
-void recoverIcon(HWND hWnd, SysTray& control) {
-  // Hearing of the change, the host may release its last reference between the two steps.
-  const ox::Ptr<_SysTray> keepAlive(&control);
-  debugPrint(L"SubWndProc() ==> WM_TASKBAR_CREATED, hWnd = " + hex(hWnd));
-  VARIANT_BOOL visible = VARIANT_FALSE;
-  ox::check(control.get_Visible(&visible));
-  if (visible == VARIANT_FALSE) return;
-  ox::check(control.put_Visible(VARIANT_FALSE));
-  ox::check(control.put_Visible(VARIANT_TRUE));
-}
-
 }  // namespace
 
 void setTaskbarCreatedMessage(UINT message) { WM_TASKBAR_CREATED = message; }
@@ -82,17 +70,7 @@ LRESULT CALLBACK SubWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) 
   if (!copyRecord(hWnd, PROP_SUBCLASS_DATA, data)) return 0;
   const auto passOn = [&] { return CallWindowProcA(data.PrevWndProc, hWnd, uMsg, wParam, lParam); };
   const LRESULT result = ox::windowProcedure(
-      [&] {
-        if (uMsg == WM_TIMER && wParam == TIMER_RETRY_ADD) {
-          data.Self->RetryTrayIcon();
-          return LRESULT{0};
-        }
-        if (uMsg == WM_TRAY_CALLBACK)
-          data.Self->DispatchTrayMessage(lParam, wParam);
-        else if (isTaskbarRestart(uMsg, WM_TASKBAR_CREATED))
-          recoverIcon(hWnd, *data.Self);
-        return passOn();
-      },
+      [&] { return data.Self->WindowMessage(uMsg, wParam, lParam, WM_TASKBAR_CREATED) ? LRESULT{0} : passOn(); },
       [](const ox::Error& error) { noteFailure(L"SubWndProc", error); }, passOn);
   data = {};
   return result;
