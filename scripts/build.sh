@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Configures and builds the three trees: native (pure logic and its tests),
-# x86_64 (run and tested under Wine) and i686 (compiled and linked only).
+# x86_64 (run and tested under Wine) and i686 (run and tested under emulation,
+# scripts/emu32.sh).
 # Usage: scripts/build.sh [TREE[:TARGET] ...]   (default: all three, whole)
 #   TREE is native, x86_64 or i686; TARGET builds only that target and what
 #   it needs (x86_64:installer: the installer and the three files in it).

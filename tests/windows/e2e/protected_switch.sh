@@ -37,5 +37,6 @@ chown "$user" "$work/home"
 printf 'listen-address  127.0.0.1:8118\r\n' >"$work/protected/config.txt"
 chmod a-w "$work/protected"
 
-as_user=(env -i PATH="$PATH" HOME="$work/home" bash "$work/$(basename "$0")" --as-user "$work")
+# A 32-bit prefix stays 32-bit for that user (scripts/emu32.sh).
+as_user=(env -i PATH="$PATH" HOME="$work/home" ${WINEARCH:+WINEARCH=$WINEARCH} bash "$work/$(basename "$0")" --as-user "$work")
 if [ -n "$made_user" ]; then runuser -u "$user" -- "${as_user[@]}"; else "${as_user[@]}"; fi

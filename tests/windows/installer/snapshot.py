@@ -11,8 +11,12 @@
 import struct
 import sys
 
-# Wine rewrites its display adapters' device class at every start.
-WINE_OWN = ("HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Class",)
+# Wine rewrites its display adapters' device class at every start (Wine 10,
+# the 32-bit tests' under scripts/emu32.sh, exports it under ControlSet001).
+WINE_OWN = (
+    "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Class",
+    "HKEY_LOCAL_MACHINE\\System\\ControlSet001\\Control\\Class",
+)
 # What Windows has from the start and Wine makes on first use: containers
 # that are nobody's to remove, and WinINet's proxy switch (written when the
 # program sends its request).

@@ -34,7 +34,10 @@ void expectRegistered(HKEY root) {
       {std::wstring(kClsidKey) + L"\\ToolboxBitmap32", lumiconPath() + L", 30000"},
       {L"Software\\Classes\\Lumicon.SysTray\\CLSID", L"{4EFB257C-1DA4-4C61-BDEA-26B23CCB0A02}"},
       {L"Software\\Classes\\Lumicon.SysTray.1\\CLSID", L"{4EFB257C-1DA4-4C61-BDEA-26B23CCB0A02}"},
-      {L"Software\\Classes\\TypeLib\\{0F621023-E554-462F-B0AB-179159405D07}\\1.0\\0\\win64", lumiconPath()},
+      // The type library's platform is the DLL's: win32 for the 32-bit build.
+      {std::wstring(L"Software\\Classes\\TypeLib\\{0F621023-E554-462F-B0AB-179159405D07}\\1.0\\0\\") +
+           (sizeof(void*) == 8 ? L"win64" : L"win32"),
+       lumiconPath()},
       {L"Software\\Classes\\Interface\\{792295C8-6E49-4C60-8082-D57B717A5DAC}\\TypeLib",
        L"{0F621023-E554-462F-B0AB-179159405D07}"},
   };

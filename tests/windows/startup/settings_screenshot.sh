@@ -8,8 +8,13 @@ exe=$(readlink -f "$1") output=$2
 export WINEDEBUG=-all LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8
 mkdir -p "$(dirname "$output")"
 
-# Process ids of Veilmark.exe copies started from this very file.
-copies() { ps -eo pid=,args= | awk -v exe="$exe" '$2 == exe { print $1 }' | sort; }
+# Process ids of Veilmark.exe copies started from this very file. Under
+# scripts/emu32.sh a 32-bit one shows as qemu-i386 running Wine's loader with
+# the program's path, which may be its Windows form (Z:\...).
+copies() {
+  ps -eo pid=,args= | sed -E 's#^( *[0-9]+ )[^ ]*/qemu-i386( -[A-Za-z] [^ ]+)* [^ ]*/wine #\1#' |
+    awk -v exe="$exe" '{ p = $2; if (p ~ /^[Zz]:\\/) { p = substr(p, 3); gsub(/\\/, "/", p) } } p == exe { print $1 }' | sort
+}
 
 wine reg delete 'HKCU\Software\Oxlen\Oxlen - Veilmark' /f >/dev/null 2>&1 || true
 before=$(copies)

@@ -15,8 +15,13 @@ work=$(mktemp -d)
 desktop_key='HKCU\Control Panel\Desktop'
 setting_key='HKCU\Software\Oxlen\Oxlen - Veilmark'
 
-# Process ids of Veilmark.exe copies started from this very file.
-copies() { ps -eo pid=,args= | awk -v exe="$exe" '$2 == exe { print $1 }' | sort; }
+# Process ids of Veilmark.exe copies started from this very file. Under
+# scripts/emu32.sh a 32-bit one shows as qemu-i386 running Wine's loader with
+# the program's path, which may be its Windows form (Z:\...).
+copies() {
+  ps -eo pid=,args= | sed -E 's#^( *[0-9]+ )[^ ]*/qemu-i386( -[A-Za-z] [^ ]+)* [^ ]*/wine #\1#' |
+    awk -v exe="$exe" '{ p = $2; if (p ~ /^[Zz]:\\/) { p = substr(p, 3); gsub(/\\/, "/", p) } } p == exe { print $1 }' | sort
+}
 
 saved_dpi=$(wine reg query "$desktop_key" /v LogPixels 2>/dev/null | awk '$1 == "LogPixels" { print $3 }' | tr -d '\r' || true)
 restore() {

@@ -24,12 +24,18 @@ TrayProgram::TrayProgram(const std::wstring& configPath, const std::wstring& pro
 TrayProgram::~TrayProgram() = default;
 
 // Wine's tray on a desktop of its own: a tool window holding one child window per icon.
+// Its classes are Wine 8's (Debian 12, the 64-bit tests) or Wine 10's (the 32-bit tests
+// under scripts/emu32.sh).
 std::vector<HWND> trayIconWindows() {
   std::vector<HWND> icons;
   for (HWND tray : topLevelWindows()) {
-    if (className(tray) != L"__winex11_standalone_tray" || !IsWindowVisible(tray)) continue;
+    const std::wstring trayClass = className(tray);
+    const wchar_t* iconClass = trayClass == L"__winex11_standalone_tray" ? L"__winex11_tray_icon"
+                               : trayClass == L"Shell_TrayWnd"          ? L"__wine_tray_icon"
+                                                                        : nullptr;
+    if (!iconClass || !IsWindowVisible(tray)) continue;
     for (HWND icon : childrenOf(tray))
-      if (className(icon) == L"__winex11_tray_icon" && IsWindowVisible(icon)) icons.push_back(icon);
+      if (className(icon) == iconClass && IsWindowVisible(icon)) icons.push_back(icon);
   }
   return icons;
 }
