@@ -12,6 +12,9 @@ Unicode true
 SetCompressor /SOLID lzma
 ManifestDPIAware true
 RequestExecutionLevel user
+; The installed files get the time they are installed, not the build's: the
+; installer then holds no time of the machine that built it.
+SetDateSave off
 
 !include MUI2.nsh
 !include LogicLib.nsh

@@ -57,6 +57,9 @@ start_xvfb && prepare_prefix
 # run's output stays in the log.
 run_suite windows --test-dir build/x86_64 --repeat until-pass:2
 
+# A second build of the installers gives the same bytes (counts as one test).
+if bash scripts/repro_check.sh; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+
 echo "test.sh took $(($(date +%s) - started)) s"
 [ ${#second_try[@]} -eq 0 ] || echo "passed on the second try: ${second_try[*]}"
 echo "$passed passed, $failed failed"
