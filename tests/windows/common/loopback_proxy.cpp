@@ -8,7 +8,8 @@ const wchar_t kInternetSettings[] = L"Software\\Microsoft\\Windows\\CurrentVersi
 
 }  // namespace
 
-LoopbackServer::LoopbackServer(bool silent, int port) : silent_(silent) {
+LoopbackServer::LoopbackServer(bool silent, int port, std::function<std::string()> answer)
+    : silent_(silent), answer_(std::move(answer)) {
   WSADATA data;
   WSAStartup(MAKEWORD(2, 2), &data);
   listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -46,6 +47,17 @@ DWORD WINAPI LoopbackServer::serve(void* parameter) {
   SOCKET client = accept(self->listener_, nullptr, nullptr);
   if (client == INVALID_SOCKET) return 1;
   SetEvent(self->connected_);
+  for (; self->answer_; client = accept(self->listener_, nullptr, nullptr)) {
+    if (client == INVALID_SOCKET) return 0;
+    char chunk[4096];
+    std::string request;
+    for (int got; request.find("\r\n\r\n") == std::string::npos && (got = recv(client, chunk, sizeof chunk, 0)) > 0;)
+      request.append(chunk, got);
+    const std::string answer = self->answer_();
+    send(client, answer.data(), static_cast<int>(answer.size()), 0);
+    shutdown(client, SD_SEND);
+    closesocket(client);
+  }
   if (self->silent_) {
     WaitForSingleObject(self->stop_, 30000);
   } else {

@@ -14,8 +14,8 @@ inline const wchar_t kControlClass[] = L"LumiconSysTray";
 inline const wchar_t kMenuClass[] = L"#32768";
 
 // How an icon in the tray looks on screen: the on picture is coloured, the
-// off picture grey.
-enum class IconLook { Coloured, Grey };
+// off picture grey, the on picture under a yellow warning mark warned.
+enum class IconLook { Coloured, Grey, Warned };
 // The icons that Wine's system tray shows right now, left to right; an icon
 // not yet painted is left out.
 std::vector<IconLook> trayIcons();
@@ -26,8 +26,11 @@ std::vector<HWND> trayIconWindows();
 // the tray's own), else empty.
 std::wstring shownBalloon();
 
-// A configuration file whose forward line is in force, and one without.
-std::string configText(bool forwarding);
+// A configuration file whose forward line is in force, and one without; its
+// Privoxy listens on 127.0.0.1:privoxyPort (by default where none does).
+std::string configText(bool forwarding, int privoxyPort = 1);
+// Privoxy's answer to its status page, as when it runs on that file.
+std::string statusPageOf(const std::wstring& config);
 // The forwarding state as the file says it: a forward directive in force;
 // off while there is no file to read.
 bool forwardingIn(const std::wstring& path);
