@@ -17,25 +17,18 @@ std::optional<BalloonText> BalloonFor(ChainWarning warning, const std::wstring& 
     case ChainWarning::None:
       break;
     case ChainWarning::NotThroughTor:
-      return BalloonText{L"Страницы идут без Tor",
-                         L"Privoxy на " + address + L" работает не с этим файлом настроек и не пересылает страницы "
-                         L"через Tor: они уходят напрямую."};
+      return BalloonText{L"Страницы идут без Tor", L"Privoxy на " + address + L" работает не с этим файлом настроек."};
     case ChainWarning::PrivoxyNotRunning:
-      return BalloonText{L"Privoxy не запущен",
-                         L"На " + address + L" Privoxy не отвечает: пока он не запущен, страницы через него не "
-                         L"откроются."};
+      return BalloonText{L"Privoxy не запущен", L"На " + address + L" Privoxy не отвечает: страницы не откроются."};
     case ChainWarning::ThroughTorAgainstFile:
       return BalloonText{L"Privoxy работает через Tor",
-                         L"В файле настроек переадресация выключена, но Privoxy на " + address +
-                             L" пересылает страницы через Tor: он работает не с этим файлом."};
+                         L"В файле Tor выключен, а Privoxy на " + address + L" работает с другим файлом."};
     case ChainWarning::TorNotAnswering:
-      return BalloonText{L"Tor не отвечает",
-                         L"Переадресация через Tor включена, но на 127.0.0.1:9050 никто не отвечает. Пока Tor не "
-                         L"запущен, Privoxy не сможет открыть ни одной страницы."};
+      return BalloonText{L"Tor не отвечает", L"На 127.0.0.1:9050 никто не отвечает: пока Tor не запущен, страницы не "
+                                             L"откроются."};
     case ChainWarning::TorBrowserOnly:
-      return BalloonText{L"Tor не отвечает",
-                         L"Privoxy пересылает страницы на 127.0.0.1:9050, где никто не отвечает. Отвечает Tor из "
-                         L"Tor Browser, на 127.0.0.1:9150."};
+      return BalloonText{L"Tor не отвечает", L"Privoxy пересылает на 127.0.0.1:9050, а отвечает только Tor из Tor "
+                                             L"Browser, на 127.0.0.1:9150."};
   }
   return std::nullopt;
 }

@@ -337,7 +337,7 @@ TEST_F(Tray, TheRunningChainIsToldAfterSwitchingOn) {
       {"Privoxy on another copy", OnAnotherCopy, 9050, IconLook::Warned, L"работает не с этим файлом"},
       {"Privoxy not running", NotRunning, 9050, IconLook::Coloured, L"На 127.0.0.1:1 Privoxy не отвечает"},
       {"Tor only on 9150", OnTheFile, 9150, IconLook::Coloured, L"на 127.0.0.1:9150"},
-      {"no Tor", OnTheFile, 0, IconLook::Coloured, L"Пока Tor не запущен"},
+      {"no Tor", OnTheFile, 0, IconLook::Coloured, L"На 127.0.0.1:9050 никто"},
   };
   const std::wstring copy = folder_.file(L"copy.txt");
   writeBytes(copy, configText(false));
