@@ -5,10 +5,8 @@
 // one asked for, and closes it. Exit code 0 when the file then holds the
 // state asked for and Veilmark ended well, 2 when not (saying on stderr what
 // went wrong and what the tray and Veilmark showed), 3 on wrong usage.
-// What the running chain should make it tell after the click: with
-// VEILMARK_E2E_BALLOON set, a balloon holding that text ("-": none within
-// 4 s); with VEILMARK_E2E_WARNED set, the warned picture instead of the
-// coloured one.
+// After the click, VEILMARK_E2E_WARNED asks for the warned picture, and
+// VEILMARK_E2E_BALLOON for a balloon holding that text ("-": none in 4 s).
 #include "tray_program.h"
 
 #include <cstdio>
@@ -16,9 +14,7 @@
 
 namespace {
 
-const char* lookName(IconLook look) {
-  return look == IconLook::Coloured ? "coloured" : look == IconLook::Warned ? "warned" : "grey";
-}
+const char* lookName(IconLook look) { return look == IconLook::Grey ? "grey" : look == IconLook::Warned ? "warned" : "coloured"; }
 
 bool fail(TrayProgram& veilmark, const char* what) {
   std::fprintf(stderr, "%s\n  the tray shows:", what);
@@ -46,31 +42,21 @@ int wmain(int argc, wchar_t** argv) {
   const bool wanted = std::wstring(argv[2]) == L"on";
   TrayProgram veilmark(config, argc == 4 ? argv[3] : veilmarkPath());
   const bool before = forwardingIn(config);
-  // At start a Privoxy without Tor may already warn on the picture.
-  if (!waitUntil([&] {
-        const std::vector<IconLook> shown = trayIcons();
-        return shown == std::vector{before ? IconLook::Coloured : IconLook::Grey} ||
-               (before && shown == std::vector{IconLook::Warned});
-      })) {
-    fail(veilmark, "at start: not the one icon awaited");
+  if (!trayShows(veilmark, before ? IconLook::Coloured : IconLook::Grey, "at start: not the one icon awaited"))
     return 2;
-  }
   if (before != wanted) veilmark.mouse(WM_LBUTTONUP);
-  const IconLook on = _wgetenv(L"VEILMARK_E2E_WARNED") ? IconLook::Warned : IconLook::Coloured;
-  const wchar_t* const balloon = _wgetenv(L"VEILMARK_E2E_BALLOON");
-  const bool none = balloon && std::wstring(balloon) == L"-";
-  const auto balloonShown = [&] {
+  const IconLook look = !wanted ? IconLook::Grey : _wgetenv(L"VEILMARK_E2E_WARNED") ? IconLook::Warned : IconLook::Coloured;
+  const std::wstring balloon = _wgetenv(L"VEILMARK_E2E_BALLOON") ? _wgetenv(L"VEILMARK_E2E_BALLOON") : L"";
+  const auto told = [&] {
     const std::wstring shown = shownBalloon();
-    return none ? !shown.empty() : shown.find(balloon) != std::wstring::npos;
+    return !shown.empty() && (balloon == L"-" || shown.find(balloon) != std::wstring::npos);
   };
   const bool switched =
       (forwardingIn(config) == wanted || fail(veilmark, "after the click: the file is not switched")) &&
-      trayShows(veilmark, wanted ? on : IconLook::Grey, "after the click: not the icon awaited") &&
-      (!balloon || waitUntil(balloonShown, 4000) != none ||
-       fail(veilmark, ("after the click: the balloon is \"" + narrow(shownBalloon()) + "\"").c_str())) &&
-      // Told after the look: the picture has settled.
-      (!balloon || trayIcons() == std::vector{wanted ? on : IconLook::Grey} ||
-       fail(veilmark, "after the balloon: not the icon awaited"));
+      trayShows(veilmark, look, "after the click: not the icon awaited") &&
+      // Told after the look: the picture has settled by then.
+      (balloon.empty() || (waitUntil(told, 4000) != (balloon == L"-") && trayIcons() == std::vector{look}) ||
+       fail(veilmark, ("after the click: the balloon \"" + narrow(shownBalloon()) + "\"").c_str()));
   PostMessageW(veilmark.process().waitForWindow(kFormClass, kMainCaption), WM_CLOSE, 0, 0);
   const bool ended = (veilmark.process().waitForExit() && veilmark.process().exitCode() == 0) ||
                      fail(veilmark, "Veilmark did not end with exit code 0");

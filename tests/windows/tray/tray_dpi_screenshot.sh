@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Takes a picture of Veilmark's icon in the taskbar of a 144-DPI screen, for
-# people to judge its sharpness: started with forwarding off, the icon is
-# clicked while the Privoxy that the file names runs on another copy, so the
-# icon turns to its warned picture and the balloon says why.
+# people to judge its sharpness: switched on by a click while the Privoxy the
+# file names runs on another copy, it shows its warned picture and balloon.
 # Usage: tray_dpi_screenshot.sh VEILMARK_EXE OUTPUT_FOLDER
 # Leaves tray-144dpi.png (the desktop, with the balloon) and
 # tray-144dpi-zoom.png (the taskbar's right end, each pixel made 4 x 4) there.

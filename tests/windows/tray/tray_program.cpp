@@ -3,14 +3,14 @@
 #include <algorithm>
 
 std::string configText(bool forwarding, int privoxyPort) {
-  return "listen-address  127.0.0.1:" + std::to_string(privoxyPort) + "\r\n" + (forwarding ? "" : "#") +
-         "forward-socks4a / 127.0.0.1:9050 .\r\n";
+  const std::string privoxy = privoxyPort ? "127.0.0.1:" + std::to_string(privoxyPort) : "privoxy.invalid:8118";
+  return "listen-address  " + privoxy + "\r\n" + (forwarding ? "" : "#") + "forward-socks4a / 127.0.0.1:9050 .\r\n";
 }
 
-std::string statusPageOf(const std::wstring& config) {
+std::string statusPage(bool forwards) {
   return std::string("HTTP/1.1 200 OK\r\n\r\n<h2>The following options were given in the <a href=\"c\">config "
                      "file</a>:</h2>\n<p>\n") +
-         (forwardingIn(config) ? "<a href=\"f\">forward-socks4a</a> / 127.0.0.1:9050 .<br>\n" : "") + "</p>";
+         (forwards ? "<a href=\"f\">forward-socks4a</a> / 127.0.0.1:9050 .<br>\n" : "") + "</p>";
 }
 
 bool forwardingIn(const std::wstring& path) {

@@ -27,10 +27,11 @@ std::vector<HWND> trayIconWindows();
 std::wstring shownBalloon();
 
 // A configuration file whose forward line is in force, and one without; its
-// Privoxy listens on 127.0.0.1:privoxyPort (by default where none does).
-std::string configText(bool forwarding, int privoxyPort = 1);
-// Privoxy's answer to its status page, as when it runs on that file.
-std::string statusPageOf(const std::wstring& config);
+// Privoxy listens on 127.0.0.1:privoxyPort, or (0) at a host name, so that
+// Veilmark does not ask it and tells nothing of it.
+std::string configText(bool forwarding, int privoxyPort = 0);
+// Privoxy's answer to its status page, with a forward option loaded or not.
+std::string statusPage(bool forwards);
 // The forwarding state as the file says it: a forward directive in force;
 // off while there is no file to read.
 bool forwardingIn(const std::wstring& path);
