@@ -31,13 +31,9 @@ restore() {
 }
 trap restore EXIT
 
-# Privoxy on a copy of its stock configuration, on a free port.
+# Privoxy on another copy of the file.
 . "$(dirname "$0")/../../../scripts/privoxy-env.sh"
-port=8118
-while (echo >/dev/tcp/127.0.0.1/$port) 2>/dev/null; do port=$((port + 1)); done
-write_privoxy_config $port "$work" "$work/copy.txt"
-privoxy --no-daemon "$work/copy.txt" 2>/dev/null &
-privoxy_pid=$!
+start_own_privoxy "$work" "$work/copy.txt"
 printf 'listen-address 127.0.0.1:%s\r\n' $port >"$work/config.txt"
 wine reg add "$setting_key" /v 'Privoxy config file' /t REG_SZ /d "$(winepath -w "$work/config.txt")" /f >/dev/null
 wine reg add "$desktop_key" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
