@@ -63,6 +63,7 @@ class FrmMain final : public runtime::Form {
   std::wstring watched_;
   ox::Ptr<IPictureDisp> TrayIcons_[2];
   UINT taskbarCreated_ = 0;
+  bool switching_ = false;
 };
 
 // The one main form; its menus hang on its window as a menu bar never shown.

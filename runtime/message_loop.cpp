@@ -62,10 +62,13 @@ bool pumpMainLoop() {
 }
 
 bool waitPumping(HANDLE handle) {
-  for (;;) {
+  // A program whose last form goes meanwhile is ending: it waits no longer.
+  const bool hadForms = Form::anyLoaded();
+  while (!hadForms || Form::anyLoaded()) {
     const Turn turn = waitTurn(handle);
     if (turn != Turn::Delivered) return turn == Turn::Signalled;
   }
+  return false;
 }
 
 }  // namespace runtime

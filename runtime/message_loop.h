@@ -23,7 +23,7 @@ bool pumpMainLoop();
 
 // Delivers messages until the object is signalled, so that the program
 // answers while it waits (another process, say). False when WM_QUIT came
-// first, as pumpMessage.
+// first, as pumpMessage, or when the last loaded form was unloaded meanwhile.
 bool waitPumping(HANDLE handle);
 
 }  // namespace runtime
