@@ -158,9 +158,8 @@ void FrmMain::mnuContext_Click(int index) {
       const bool wanted = !menus_->checked(mnuContext(ForwardingItem));
       switching_ = true;
       SetForwarding(wanted);
+      if (isLoaded()) ShowForwardingState();
       switching_ = false;
-      if (!isLoaded()) return;
-      ShowForwardingState();
       if (!isLoaded()) return;
       // Forwarding that is now on sends every page to Tor: make sure it is there.
       if (wanted && menus_->checked(mnuContext(ForwardingItem))) CheckTorAnswers(hwnd(), kTorAnswer);
