@@ -6,17 +6,33 @@ namespace {
 
 constexpr DWORD kPlainAttributes = FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_ARCHIVE;
 
+// The path of the open file itself: a symbolic link's target, so that the
+// link stays a link and its target is what gets replaced.
+std::wstring finalPath(HANDLE file, const std::wstring& path) {
+  std::wstring final(MAX_PATH, L'\0');
+  DWORD size = 0;
+  while ((size = GetFinalPathNameByHandleW(file, final.data(), static_cast<DWORD>(final.size()), 0)) >= final.size())
+    final.resize(size);
+  if (size == 0) failLastError(path);
+  // As the user names it: the long form is added back where it is needed.
+  final.resize(size);
+  if (!final.compare(0, 8, L"\\\\?\\UNC\\")) return L"\\" + final.substr(7);
+  if (!final.compare(0, 4, L"\\\\?\\")) return final.substr(4);
+  return final;
+}
+
 }  // namespace
 
 BackedUpRead::BackedUpRead(const std::wstring& path, const std::wstring& backupPath)
-    : path_(path), backup_(backupPath) {
+    : backup_(backupPath) {
   removeLeftovers(backup_.folder);
   std::optional<UniqueHandle> file = openForReading(path);
   if (!file) failWin32(ERROR_FILE_NOT_FOUND, path);
   file_ = std::move(*file);
+  path_ = finalPath(file_.get(), path);
   // A file that another program holds without delete sharing cannot be
   // replaced: refused before anything is made beside it.
-  for (int attempt = 1; inUse(path); ++attempt) {
+  for (int attempt = 1; inUse(path_); ++attempt) {
     if (attempt == kBusyAttempts) failWin32(ERROR_SHARING_VIOLATION, path);
     Sleep(kBusyPauseMs);
   }
@@ -27,7 +43,7 @@ BackedUpRead::BackedUpRead(const std::wstring& path, const std::wstring& backupP
   BY_HANDLE_FILE_INFORMATION info{};
   if (GetFileInformationByHandle(file_.get(), &info) && !(info.dwFileAttributes & ~kPlainAttributes) &&
       info.nNumberOfLinks == 1) {
-    link_ = TemporaryFile::linkTo(backup_.folder, path, info);
+    link_ = TemporaryFile::linkTo(backup_.folder, path_, info);
   }
 }
 

@@ -100,7 +100,9 @@ void removeLeftovers(const std::wstring& folder);
 // than losing it with the file.
 class BackedUpRead {
  public:
-  // Opens the file; fails as reading it does, when it is missing too.
+  // Opens the file; fails as reading it does, when it is missing too. A
+  // symbolic link stays a link: its target is read and replaced, and the
+  // backup is a file of its own.
   BackedUpRead(const std::wstring& path, const std::wstring& backupPath);
   ox::Bstr read() const;
   // Replaces the file with the pieces and the backup with `bytes`, what
@@ -113,7 +115,7 @@ class BackedUpRead {
  private:
   void keepCopy(std::string_view bytes);
 
-  const std::wstring path_;
+  std::wstring path_;  // the file itself, a symbolic link's target
   const Target backup_;
   UniqueHandle file_;
   std::unique_ptr<TemporaryFile> link_;
