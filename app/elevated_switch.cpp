@@ -1,5 +1,7 @@
 #include "app/elevated_switch.h"
 
+#include "app/modMain.h"
+#include "app/virtual_store.h"
 #include "runtime/app_window.h"
 #include "runtime/message_box.h"
 #include "runtime/message_loop.h"
@@ -19,6 +21,24 @@ const wchar_t Off[] = L"off";
 using ProcessHandle = std::unique_ptr<void, decltype(&CloseHandle)>;
 
 [[noreturn]] void failWith(HRESULT status) { ox::fail(status, ox::systemText(status)); }
+
+// Any program may start the switch command with administrator rights under
+// Veilmark's name: it switches the stored configuration file (or the copy of
+// it that is in use) and nothing else.
+bool IsConfigFile(const wchar_t* path) {
+  const std::wstring full = ox::fullPath(path);
+  std::wstring configured;
+  try {
+    configured = StoredConfigFileName();
+  } catch (const ox::Error&) {
+    return false;
+  }
+  if (full.empty() || configured.empty()) return false;
+  for (const std::wstring& file : {configured, ConfigFileInUse(configured)}) {
+    if (CompareStringOrdinal(full.c_str(), -1, ox::fullPath(file).c_str(), -1, TRUE) == CSTR_EQUAL) return true;
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -62,6 +82,7 @@ bool SwitchAsAdministrator(const std::wstring& path, bool enable) {
 std::optional<int> RunSwitchCommand(int argc, const wchar_t* const argv[]) {
   if (argc < 2 || _wcsicmp(argv[1], SwitchCommand) != 0) return std::nullopt;
   if (argc != 4 || (_wcsicmp(argv[2], On) != 0 && _wcsicmp(argv[2], Off) != 0) || !*argv[3]) return E_INVALIDARG;
+  if (!IsConfigFile(argv[3])) return E_ACCESSDENIED;
   const std::optional<SwitchFailure> failure = RewriteConfigFile(argv[3], _wcsicmp(argv[2], On) == 0);
   return failure ? static_cast<int>(failure->error.number) : 0;
 }

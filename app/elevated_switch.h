@@ -20,6 +20,7 @@ bool AdministratorRightsWanted(const SwitchFailure& failure);
 bool SwitchAsAdministrator(const std::wstring& path, bool enable);
 
 // For a switch command line, the run it asks for: its exit status, 0 or the
-// failing error's number (E_INVALIDARG for a malformed command). Nothing for
-// any other command line.
+// failing error's number (E_INVALIDARG for a malformed command, E_ACCESSDENIED
+// for a file other than the stored configuration file, left untouched).
+// Nothing for any other command line.
 std::optional<int> RunSwitchCommand(int argc, const wchar_t* const argv[]);

@@ -17,6 +17,10 @@ bool IsForwardingOn(bool quietly = false);
 // step is reported; the caller reads the state again to learn the outcome.
 void SetForwarding(bool enable);
 
+// Deletes what a switch that a crash ended left beside the configuration
+// file in use: its temporary files, nothing else.
+void RemoveSwitchLeftovers();
+
 // The step of a switch that failed on a file, and why.
 struct SwitchFailure {
   enum Step { Read, Backup, Save } step;

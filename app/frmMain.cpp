@@ -154,10 +154,14 @@ void FrmMain::Click(UINT item) {
 void FrmMain::mnuContext_Click(int index) {
   switch (index) {
     case ForwardingItem: {
+      // One switch at a time: the icon answers during a switch's boxes and
+      // elevated run, but a second switch would back up the first one's output.
+      if (switching_) break;
       const bool wanted = !menus_->checked(mnuContext(ForwardingItem));
+      switching_ = true;
       SetForwarding(wanted);
-      if (!isLoaded()) return;
-      ShowForwardingState();
+      if (isLoaded()) ShowForwardingState();
+      switching_ = false;
       if (!isLoaded()) return;
       // Whether Privoxy follows the file, and Tor is there for it: told again even when told before.
       CheckRunningChain(true);

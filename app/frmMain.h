@@ -75,6 +75,7 @@ class FrmMain final : public runtime::Form {
   bool retell_ = false;
   bool notThroughTor_ = false;
   UINT taskbarCreated_ = 0;
+  bool switching_ = false;
 };
 
 // The one main form; its menus hang on its window as a menu bar never shown.

@@ -105,12 +105,12 @@ void Form::attach(HWND window) {
   window_ = window;
   SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   loadedForms().push_back(this);
-  giveDialogKeys(window);
+  addFormWindow(window);
 }
 
 void Form::detach() {
   SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-  takeDialogKeys(window_);
+  removeFormWindow(window_);
   auto& forms = loadedForms();
   forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
   window_ = nullptr;

@@ -267,7 +267,7 @@ std::optional<BOOL> SysTray::notify(DWORD message, const TrayFields& fields) {
   return notifyShell(message, hWndSysTray, IconID, fields);
 }
 
-bool SysTray::AddTrayIcon(const std::wstring& caption, IPictureDisp* icon) {
+bool SysTray::AddTrayIcon(const std::wstring& caption, IPictureDisp* icon, DWORD message) {
   TrayFields fields;
   if (icon) {
     fields.icon = pictureHandle(icon);
@@ -279,7 +279,7 @@ bool SysTray::AddTrayIcon(const std::wstring& caption, IPictureDisp* icon) {
   }
   fields.callbackMessage = WM_TRAY_CALLBACK;
   fields.flags |= NIF_MESSAGE;
-  return notify(NIM_ADD, fields).value_or(FALSE) != FALSE;
+  return notify(message, fields).value_or(FALSE) != FALSE;
 }
 
 void SysTray::addOrRetry(UINT delay) {
@@ -295,6 +295,10 @@ void SysTray::addOrRetry(UINT delay) {
 void SysTray::RetryTrayIcon() {
   // A tick already queued when the retries stopped finds nothing to do.
   if (retryDelay_ == 0) return;
+  // An add the shell reported as failed may have got in all the same (a
+  // time-out at logon): every add is then refused as a duplicate, while the
+  // icon takes a modify.
+  if (AddTrayIcon(CaptionValue, IconValue.get(), NIM_MODIFY)) return stopRetrying();
   addOrRetry(std::min(retryDelay_ * 2, kLongestRetryDelay));
 }
 

@@ -41,7 +41,11 @@ port=8118
 config=$work/config.txt
 . "$here/../../scripts/privoxy-env.sh"
 write_privoxy_config $port "$work" "$config"
-wconfig=$(winepath -w "$config")
+# Veilmark is given a symbolic link to the file Privoxy reads: the switches
+# must reach the link's target, and the link stay a link.
+link=$work/link.txt
+ln -s config.txt "$link"
+wconfig=$(winepath -w "$link")
 
 python3 "$here/socks4a_server.py" 127.0.0.1 9050 "$work/socks.log" &
 pids+=($!)
@@ -83,7 +87,7 @@ echo "3. the reload request of each switch shows in Privoxy's log"
 echo "4. Privoxy accepted the file in both states"
 if grep -E 'Fatal error|Error: .*(config|unrecognized|forward)' "$work/privoxy.log"; then fail "Privoxy rejected the file"; fi
 kill "$privoxy_pid"; wait "$privoxy_pid" 2>/dev/null || true
-[ -f "$config.BAK" ] || fail "no backup written"
+[ -f "$link.BAK" ] || fail "no backup written"
 
 echo "5. Privoxy stopped: the switch still writes both files and returns at once; the icon says where it is missed"
 cp "$config" "$work/before.txt"
@@ -91,7 +95,8 @@ started=$(date +%s)
 VEILMARK_E2E_BALLOON=127.0.0.1:$port switch on
 elapsed=$(($(date +%s) - started))
 [ "$elapsed" -le 30 ] || fail "switch took $elapsed s with Privoxy stopped"
-cmp -s "$config.BAK" "$work/before.txt" || fail "backup does not hold the text before the switch"
+cmp -s "$link.BAK" "$work/before.txt" || fail "backup does not hold the text before the switch"
+[ -L "$link" ] && [ "$(stat -c %h "$link.BAK")" = 1 ] || fail "the link became a file, or the backup shares its data"
 grep -q $'^forward-socks4a   /               127.0.0.1:9050 .\r$' "$config" || fail "switch did not write the on state"
 
 if [[ $(basename "$driver") == tray_click_driver* ]]; then
