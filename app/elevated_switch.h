@@ -4,7 +4,7 @@
 // That run only switches the file: no icon, no box, no reload request.
 #pragma once
 
-#include "app/forwarding.h"
+#include "app/config_switch.h"
 
 #include <optional>
 #include <string>
