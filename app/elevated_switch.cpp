@@ -20,8 +20,6 @@ const wchar_t Off[] = L"off";
 
 using ProcessHandle = std::unique_ptr<void, decltype(&CloseHandle)>;
 
-[[noreturn]] void failWith(HRESULT status) { ox::fail(status, ox::systemText(status)); }
-
 // Any program may start the switch command with administrator rights under
 // Veilmark's name: it switches the stored configuration file (or the copy of
 // it that is in use) and nothing else.
@@ -67,15 +65,16 @@ bool SwitchAsAdministrator(const std::wstring& path, bool enable) {
   if (!ShellExecuteExW(&run)) {
     const DWORD error = GetLastError();
     if (error == ERROR_CANCELLED) return false;  // the user said no to the rights
-    failWith(HRESULT_FROM_WIN32(error));
+    ox::failWin32(error);
   }
   // The shell may hand an executable to something else, with no process to wait for.
-  if (!run.hProcess) failWith(E_HANDLE);
+  if (!run.hProcess) ox::failWin32(ERROR_INVALID_HANDLE);
   const ProcessHandle process(run.hProcess, CloseHandle);
   if (!runtime::waitPumping(process.get())) return false;
   DWORD status = 0;
-  if (!GetExitCodeProcess(process.get(), &status)) failWith(HRESULT_FROM_WIN32(GetLastError()));
-  if (status != 0) failWith(static_cast<HRESULT>(status));
+  ox::checkWin32(GetExitCodeProcess(process.get(), &status));
+  // The switch command's status is the failing error's number.
+  if (status != 0) ox::fail(static_cast<HRESULT>(status), ox::systemText(static_cast<HRESULT>(status)));
   return true;
 }
 

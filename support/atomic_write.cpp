@@ -21,7 +21,7 @@ ULONGLONG ticks(const FILETIME& time) { return (ULONGLONG(time.dwHighDateTime) <
 // The full path a file operation would use; a path that has none fails.
 std::wstring fullPath(const std::wstring& path) {
   const std::wstring full = ox::fullPath(path);
-  if (full.empty()) failLastError(path);
+  checkWin32(!full.empty(), path);
   return full;
 }
 
@@ -131,7 +131,7 @@ void writeBytes(const TemporaryFile& file, std::string_view bytes) {
   while (done < bytes.size()) {
     const DWORD piece = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
     DWORD written = 0;
-    if (!WriteFile(file.handle(), bytes.data() + done, piece, &written, nullptr)) failLastError(file.path());
+    checkWin32(WriteFile(file.handle(), bytes.data() + done, piece, &written, nullptr), file.path());
     done += written;
   }
 }
@@ -153,7 +153,7 @@ size_t writeAll(const TemporaryFile& file, const OxBytes* pieces, size_t count) 
     else gathered += bytes;
   }
   writeBytes(file, gathered);
-  if (!FlushFileBuffers(file.handle())) failLastError(file.path());
+  checkWin32(FlushFileBuffers(file.handle()), file.path());
   return total;
 }
 
@@ -181,7 +181,7 @@ void copyDacl(const std::wstring& from, const TemporaryFile& to) {
 // configuration by its Unix time stamp.
 void stampLikeOldFile(const TemporaryFile& file, const WIN32_FILE_ATTRIBUTE_DATA& old) {
   FILETIME written;
-  if (!GetFileTime(file.handle(), nullptr, nullptr, &written)) failLastError(file.path());
+  checkWin32(GetFileTime(file.handle(), nullptr, nullptr, &written), file.path());
   FILE_BASIC_INFO info{};
   info.FileAttributes = old.dwFileAttributes & kCopiedAttributes;
   info.CreationTime.QuadPart = static_cast<LONGLONG>(ticks(old.ftCreationTime));
@@ -189,7 +189,7 @@ void stampLikeOldFile(const TemporaryFile& file, const WIN32_FILE_ATTRIBUTE_DATA
   if (ticks(written) / kTicksPerSecond <= oldWrite / kTicksPerSecond) {
     info.LastWriteTime.QuadPart = static_cast<LONGLONG>(oldWrite + kTicksPerSecond);
   }
-  if (!SetFileInformationByHandle(file.handle(), FileBasicInfo, &info, sizeof info)) failLastError(file.path());
+  checkWin32(SetFileInformationByHandle(file.handle(), FileBasicInfo, &info, sizeof info), file.path());
 }
 
 }  // namespace
@@ -247,7 +247,7 @@ std::optional<WIN32_FILE_ATTRIBUTE_DATA> Target::replaceable(bool overwrite) con
   }
   WIN32_FILE_ATTRIBUTE_DATA old{};
   if (!GetFileAttributesExW(longPathForm(path).c_str(), GetFileExInfoStandard, &old)) {
-    if (GetLastError() != ERROR_FILE_NOT_FOUND) failLastError(path);
+    checkWin32(GetLastError() == ERROR_FILE_NOT_FOUND, path);
     return std::nullopt;
   }
   if (!overwrite) failWin32(ERROR_FILE_EXISTS, path);

@@ -13,7 +13,7 @@ std::wstring finalPath(HANDLE file, const std::wstring& path) {
   DWORD size = 0;
   while ((size = GetFinalPathNameByHandleW(file, final.data(), static_cast<DWORD>(final.size()), 0)) >= final.size())
     final.resize(size);
-  if (size == 0) failLastError(path);
+  checkWin32(size != 0, path);
   // As the user names it: the long form is added back where it is needed.
   final.resize(size);
   if (!final.compare(0, 8, L"\\\\?\\UNC\\")) return L"\\" + final.substr(7);

@@ -31,10 +31,10 @@ HWND createControlWindow() {
     windowClass.lpszClassName = L"LumiconSysTray";
     return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
   }();
-  if (!registered) ox::fail(HRESULT_FROM_WIN32(GetLastError()), L"");
+  ox::checkWin32(registered);
   const HWND window = CreateWindowExW(0, L"LumiconSysTray", L"SysTray", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                       ox::thisModule(), nullptr);
-  if (!window) ox::fail(HRESULT_FROM_WIN32(GetLastError()), L"");
+  ox::checkWin32(window != nullptr);
   return window;
 }
 
@@ -288,7 +288,7 @@ void SysTray::addOrRetry(UINT delay) {
     return;
   }
   // Setting the timer again replaces its interval.
-  if (!SetTimer(hWndSysTray, TIMER_RETRY_ADD, delay, nullptr)) ox::fail(HRESULT_FROM_WIN32(GetLastError()), L"");
+  ox::checkWin32(SetTimer(hWndSysTray, TIMER_RETRY_ADD, delay, nullptr) != 0);
   retryDelay_ = delay;
 }
 

@@ -25,12 +25,12 @@ inline std::wstring modulePath(HMODULE module) {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
     const DWORD length = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) fail(HRESULT_FROM_WIN32(GetLastError()), L"GetModuleFileName");
+    checkWin32(length != 0, L"GetModuleFileName");
     if (length < path.size()) {
       path.resize(length);
       return path;
     }
-    if (path.size() >= 32768) fail(HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER), L"GetModuleFileName");
+    if (path.size() >= 32768) failWin32(ERROR_INSUFFICIENT_BUFFER, L"GetModuleFileName");
     path.resize(path.size() * 2);
   }
 }
