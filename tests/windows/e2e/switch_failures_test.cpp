@@ -116,6 +116,7 @@ TEST(SwitchFailures, ReportEachFailingStepAndKeepTheFiles) {
 TEST(SwitchFailures, DISABLED_ProtectedFileAsksForAdministratorRights) {
   const wchar_t* const config = _wgetenv(L"VEILMARK_PROTECTED_CONFIG");
   ASSERT_NE(config, nullptr);
+  storeSetting(config);  // the switch command's one file
   const auto before = readBytes(config);
   const std::pair<int, const wchar_t*> answers[] = {{IDNO, kBackupFailed}, {IDYES, kSaveFailed}};
   for (const auto& [answer, then] : answers) {
