@@ -18,8 +18,6 @@ const wchar_t SwitchCommand[] = L"/switch";
 const wchar_t On[] = L"on";
 const wchar_t Off[] = L"off";
 
-using ProcessHandle = std::unique_ptr<void, decltype(&CloseHandle)>;
-
 // Any program may start the switch command with administrator rights under
 // Veilmark's name: it switches the stored configuration file (or the copy of
 // it that is in use) and nothing else.
@@ -69,7 +67,7 @@ bool SwitchAsAdministrator(const std::wstring& path, bool enable) {
   }
   // The shell may hand an executable to something else, with no process to wait for.
   if (!run.hProcess) ox::failWin32(ERROR_INVALID_HANDLE);
-  const ProcessHandle process(run.hProcess, CloseHandle);
+  const ox::UniqueHandle process(run.hProcess);
   if (!runtime::waitPumping(process.get())) return false;
   DWORD status = 0;
   ox::checkWin32(GetExitCodeProcess(process.get(), &status));

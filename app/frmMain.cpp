@@ -93,7 +93,6 @@ void FrmMain::Load() {
   ox::check(oxIsInIDE(&inIde));
   if (!ox::isTrue(inIde)) ox::check(oxSetWindowResIconAll(hwnd(), L"A_MAIN"));
   UpdateMenuChecks();
-  ox::check(oxGet_WM_TASKBAR_CREATED(&taskbarCreated_));
   LoadTrayIcons();
   stMain_->putText(lumicon::kDispidCaption, L"Veilmark");
   stMain_->putRefObject(lumicon::kDispidIcon, GetStateIcon());
@@ -113,14 +112,8 @@ void FrmMain::Unload() {
   menus_.reset();
 }
 
-// While the form is loaded, a new DPI wants the tray pictures at its size, and
-// a taskbar that comes back may do so at a new DPI; the control itself puts a
-// new taskbar's icon back.
 void FrmMain::Message(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == kChainFindings) return ShowChainFindings(wParam, *TakeChainFindings(lParam));
-  if (!TrayIcons_[0] || (message != WM_DPICHANGED && message != taskbarCreated_)) return;
-  LoadTrayIcons();
-  stMain_->putObject(lumicon::kDispidIcon, GetStateIcon());
+  if (message == kChainFindings) ShowChainFindings(wParam, *TakeChainFindings(lParam));
 }
 
 void FrmMain::stMain_MouseUp(LONG button) {

@@ -74,7 +74,6 @@ class FrmMain final : public runtime::Form {
   ChainWarning told_ = ChainWarning::None;
   bool retell_ = false;
   bool notThroughTor_ = false;
-  UINT taskbarCreated_ = 0;
   bool switching_ = false;
 };
 

@@ -195,11 +195,10 @@ void stampLikeOldFile(const TemporaryFile& file, const WIN32_FILE_ATTRIBUTE_DATA
 }  // namespace
 
 bool inUse(const std::wstring& path) {
-  const HANDLE file = CreateFileW(longPathForm(fullPath(path)).c_str(), DELETE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
-                                  nullptr);
-  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-  return file == INVALID_HANDLE_VALUE && isBusy(GetLastError());
+  const UniqueHandle file(CreateFileW(longPathForm(fullPath(path)).c_str(), DELETE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                     nullptr));
+  return file.get() == INVALID_HANDLE_VALUE && isBusy(GetLastError());
 }
 
 void moveIntoPlace(TemporaryFile& file, const std::wstring& target, bool replace) {
@@ -227,9 +226,9 @@ void removeLeftovers(const std::wstring& folder) {
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !isTemporaryName(found.cFileName)) continue;
     // Opened for no one else: a write still running holds its file (or, for
     // a backup link, the same data under the file's own name) open.
-    const HANDLE leftover = CreateFileW((start + found.cFileName).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (leftover != INVALID_HANDLE_VALUE) CloseHandle(leftover);
+    // Deleted as it is closed, at once.
+    UniqueHandle(CreateFileW((start + found.cFileName).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_DELETE_ON_CLOSE, nullptr));
   } while (FindNextFileW(search, &found));
   FindClose(search);
 }

@@ -57,14 +57,13 @@ class HttpJob {
                                   &pinnedModule_),
                L"GetModuleHandleEx");
     addRef();
-    HANDLE thread = CreateThread(nullptr, 0, workerMain, this, 0, nullptr);
+    const UniqueHandle thread(CreateThread(nullptr, 0, workerMain, this, 0, nullptr));
     if (!thread) {
       const DWORD error = GetLastError();
       release();
       FreeLibrary(pinnedModule_);
       failWin32(error, L"CreateThread");
     }
-    CloseHandle(thread);
   }
 
  private:

@@ -70,7 +70,7 @@ std::wstring expand(std::wstring text) {
       {L"{IID}", guidText(IID__SysTray)},
       {L"{DIID}", guidText(DIID___SysTray)},
       {L"{PATH}", path},
-      {L"{FOLDER}", path.substr(0, path.find_last_of(L'\\'))},
+      {L"{FOLDER}", ox::folderOf(path)},
       {L"{PLATFORM}", sizeof(void*) == 8 ? L"win64" : L"win32"},
   };
   for (const auto& [name, value] : placeholders)

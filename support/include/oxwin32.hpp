@@ -8,6 +8,7 @@
 #include <oleauto.h>
 
 #include <cwchar>
+#include <memory>
 #include <string>
 
 #include "oxerror.hpp"
@@ -41,6 +42,15 @@ Function userFunction(const char* name) {
   return reinterpret_cast<Function>(
       reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
 }
+
+// A kernel handle, owned: closed when the owner goes. Calls that fail give
+// nullptr or INVALID_HANDLE_VALUE; neither is closed.
+struct HandleCloser {
+  void operator()(HANDLE handle) const {
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
 // "C:\Tools\Veilmark.exe" -> "C:\Tools"; a drive root keeps its backslash,
 // since "C:" alone would mean the current folder of drive C.
