@@ -1,5 +1,7 @@
 #include "app/elevated_switch.h"
 
+#include "app/modMain.h"
+#include "app/virtual_store.h"
 #include "runtime/app_window.h"
 #include "runtime/message_box.h"
 #include "runtime/message_loop.h"
@@ -16,9 +18,23 @@ const wchar_t SwitchCommand[] = L"/switch";
 const wchar_t On[] = L"on";
 const wchar_t Off[] = L"off";
 
-using ProcessHandle = std::unique_ptr<void, decltype(&CloseHandle)>;
-
-[[noreturn]] void failWith(HRESULT status) { ox::fail(status, ox::systemText(status)); }
+// Any program may start the switch command with administrator rights under
+// Veilmark's name: it switches the stored configuration file (or the copy of
+// it that is in use) and nothing else.
+bool IsConfigFile(const wchar_t* path) {
+  const std::wstring full = ox::fullPath(path);
+  std::wstring configured;
+  try {
+    configured = StoredConfigFileName();
+  } catch (const ox::Error&) {
+    return false;
+  }
+  if (full.empty() || configured.empty()) return false;
+  for (const std::wstring& file : {configured, ConfigFileInUse(configured)}) {
+    if (CompareStringOrdinal(full.c_str(), -1, ox::fullPath(file).c_str(), -1, TRUE) == CSTR_EQUAL) return true;
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -47,21 +63,23 @@ bool SwitchAsAdministrator(const std::wstring& path, bool enable) {
   if (!ShellExecuteExW(&run)) {
     const DWORD error = GetLastError();
     if (error == ERROR_CANCELLED) return false;  // the user said no to the rights
-    failWith(HRESULT_FROM_WIN32(error));
+    ox::failWin32(error);
   }
   // The shell may hand an executable to something else, with no process to wait for.
-  if (!run.hProcess) failWith(E_HANDLE);
-  const ProcessHandle process(run.hProcess, CloseHandle);
+  if (!run.hProcess) ox::failWin32(ERROR_INVALID_HANDLE);
+  const ox::UniqueHandle process(run.hProcess);
   if (!runtime::waitPumping(process.get())) return false;
   DWORD status = 0;
-  if (!GetExitCodeProcess(process.get(), &status)) failWith(HRESULT_FROM_WIN32(GetLastError()));
-  if (status != 0) failWith(static_cast<HRESULT>(status));
+  ox::checkWin32(GetExitCodeProcess(process.get(), &status));
+  // The switch command's status is the failing error's number.
+  if (status != 0) ox::fail(static_cast<HRESULT>(status), ox::systemText(static_cast<HRESULT>(status)));
   return true;
 }
 
 std::optional<int> RunSwitchCommand(int argc, const wchar_t* const argv[]) {
   if (argc < 2 || _wcsicmp(argv[1], SwitchCommand) != 0) return std::nullopt;
   if (argc != 4 || (_wcsicmp(argv[2], On) != 0 && _wcsicmp(argv[2], Off) != 0) || !*argv[3]) return E_INVALIDARG;
+  if (!IsConfigFile(argv[3])) return E_ACCESSDENIED;
   const std::optional<SwitchFailure> failure = RewriteConfigFile(argv[3], _wcsicmp(argv[2], On) == 0);
   return failure ? static_cast<int>(failure->error.number) : 0;
 }

@@ -4,7 +4,7 @@
 // That run only switches the file: no icon, no box, no reload request.
 #pragma once
 
-#include "app/forwarding.h"
+#include "app/config_switch.h"
 
 #include <optional>
 #include <string>
@@ -20,6 +20,7 @@ bool AdministratorRightsWanted(const SwitchFailure& failure);
 bool SwitchAsAdministrator(const std::wstring& path, bool enable);
 
 // For a switch command line, the run it asks for: its exit status, 0 or the
-// failing error's number (E_INVALIDARG for a malformed command). Nothing for
-// any other command line.
+// failing error's number (E_INVALIDARG for a malformed command, E_ACCESSDENIED
+// for a file other than the stored configuration file, left untouched).
+// Nothing for any other command line.
 std::optional<int> RunSwitchCommand(int argc, const wchar_t* const argv[]);

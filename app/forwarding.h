@@ -3,11 +3,6 @@
 // switched.
 #pragma once
 
-#include "oxerror.hpp"
-
-#include <optional>
-#include <string>
-
 // True when a forward directive is in force in the configuration file; a file
 // that cannot be read counts as off and is reported, unless read quietly (a
 // file being replaced is gone for a moment).
@@ -17,12 +12,6 @@ bool IsForwardingOn(bool quietly = false);
 // step is reported; the caller reads the state again to learn the outcome.
 void SetForwarding(bool enable);
 
-// The step of a switch that failed on a file, and why.
-struct SwitchFailure {
-  enum Step { Read, Backup, Save } step;
-  std::wstring file;  // the one read or written
-  ox::Error error;
-};
-// The switch's work on the file alone: reads it, keeps a ".BAK" copy of what
-// it held and writes it back for the wanted state. Reports nothing.
-std::optional<SwitchFailure> RewriteConfigFile(const std::wstring& path, bool enable);
+// Deletes what a switch that a crash ended left beside the configuration
+// file in use: its temporary files, nothing else.
+void RemoveSwitchLeftovers();

@@ -1,10 +1,10 @@
 #include "app/frmMain.h"
 
+#include "app/chain_check.h"
 #include "app/forwarding.h"
 #include "app/frmSettings.h"
 #include "app/modMain.h"
 #include "app/program_objects.h"
-#include "app/tor_check.h"
 #include "app/unhandled_error.h"
 #include "app/virtual_store.h"
 #include "runtime/application.h"
@@ -25,10 +25,13 @@ enum MouseButton : LONG { kLeft = 1, kRight = 2 };
 
 // The warning balloon: its kind (tbfWarning) and how long it stays.
 constexpr LONG kBaloonWarning = 2;
-constexpr LONG kTorWarningMs = 10000;
+constexpr LONG kWarningMs = 10000;
 
-// The answer of the check that Tor takes connections: wParam TRUE when it does.
-constexpr UINT kTorAnswer = WM_APP;
+// The findings of a check of the running chain: wParam its serial, lParam the findings.
+constexpr UINT kChainFindings = WM_APP;
+
+// The tray pictures, by TrayIcons_ index.
+enum TrayPicture { kOnPicture, kOffPicture, kNotThroughTorPicture };
 
 const runtime::MenuEntry kMenus[] = {
     {mnuMain(0), L"Context", 0, false},
@@ -90,38 +93,27 @@ void FrmMain::Load() {
   ox::check(oxIsInIDE(&inIde));
   if (!ox::isTrue(inIde)) ox::check(oxSetWindowResIconAll(hwnd(), L"A_MAIN"));
   UpdateMenuChecks();
-  ox::check(oxGet_WM_TASKBAR_CREATED(&taskbarCreated_));
   LoadTrayIcons();
   stMain_->putText(lumicon::kDispidCaption, L"Veilmark");
   stMain_->putRefObject(lumicon::kDispidIcon, GetStateIcon());
   stMain_->putBoolean(lumicon::kDispidVisible, true);
   WatchConfigFile();
+  CheckRunningChain(false);
 }
 
 void FrmMain::Unload() {
   watch_.reset();
   stMain_->putBoolean(lumicon::kDispidVisible, false);
   stMain_->putRefObject(lumicon::kDispidIcon, nullptr);
-  TrayIcons_[0] = nullptr;
-  TrayIcons_[1] = nullptr;
+  for (ox::Ptr<IPictureDisp>& picture : TrayIcons_) picture = nullptr;
   stMain_.reset();
   // The window would destroy its menu bar; the tree is the one that does.
   SetMenu(hwnd(), nullptr);
   menus_.reset();
 }
 
-// While the form is loaded, a new DPI wants the tray pictures at its size, and
-// a taskbar that comes back may do so at a new DPI; the control itself puts a
-// new taskbar's icon back.
-void FrmMain::Message(UINT message, WPARAM wParam, LPARAM) {
-  if (message == kTorAnswer) {
-    // Forwarding switched off again meanwhile needs no Tor.
-    if (!wParam && menus_->checked(mnuContext(ForwardingItem))) WarnTorNotAnswering();
-    return;
-  }
-  if (!TrayIcons_[0] || (message != WM_DPICHANGED && message != taskbarCreated_)) return;
-  LoadTrayIcons();
-  stMain_->putObject(lumicon::kDispidIcon, GetStateIcon());
+void FrmMain::Message(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kChainFindings) ShowChainFindings(wParam, *TakeChainFindings(lParam));
 }
 
 void FrmMain::stMain_MouseUp(LONG button) {
@@ -130,6 +122,8 @@ void FrmMain::stMain_MouseUp(LONG button) {
       ReplyMessage(1);
       LONG ignored = 0;
       ox::check(oxSetForegroundWindowEx(hwnd(), &ignored));
+      // The user looks at the icon now: let it tell the chain as it runs.
+      CheckRunningChain(false);
       const UINT chosen = menus_->trackPopup(mnuMain(0), hwnd(), TPM_LEFTALIGN | TPM_RIGHTBUTTON);
       if (chosen) Click(chosen);
       if (!isLoaded()) return;
@@ -153,13 +147,17 @@ void FrmMain::Click(UINT item) {
 void FrmMain::mnuContext_Click(int index) {
   switch (index) {
     case ForwardingItem: {
+      // One switch at a time: the icon answers during a switch's boxes and
+      // elevated run, but a second switch would back up the first one's output.
+      if (switching_) break;
       const bool wanted = !menus_->checked(mnuContext(ForwardingItem));
+      switching_ = true;
       SetForwarding(wanted);
+      if (isLoaded()) ShowForwardingState();
+      switching_ = false;
       if (!isLoaded()) return;
-      ShowForwardingState();
-      if (!isLoaded()) return;
-      // Forwarding that is now on sends every page to Tor: make sure it is there.
-      if (wanted && menus_->checked(mnuContext(ForwardingItem))) CheckTorAnswers(hwnd(), kTorAnswer);
+      // Whether Privoxy follows the file, and Tor is there for it: told again even when told before.
+      CheckRunningChain(true);
       break;
     }
     case SettingsItem: {
@@ -168,6 +166,7 @@ void FrmMain::mnuContext_Click(int index) {
       if (!isLoaded()) return;
       // The dialog may have chosen another file: show (and so watch) that one.
       ShowForwardingState();
+      if (isLoaded()) CheckRunningChain(false);
       break;
     }
     case AutoRunItem:
@@ -230,19 +229,45 @@ void FrmMain::WatchConfigFile() {
   // itself after calling.
   watch_.reset();
   watched_ = file;
-  watch_ = std::make_unique<ConfigWatch>(file, [this] { ShowForwardingState(true); });
+  watch_ = std::make_unique<ConfigWatch>(file, [this] {
+    ShowForwardingState(true);
+    if (isLoaded()) CheckRunningChain(false);
+  });
 }
 
-void FrmMain::WarnTorNotAnswering() {
-  ox::Variant text(std::wstring(
-      L"Переадресация через Tor включена, но на 127.0.0.1:9050 никто не отвечает. Пока Tor не запущен, Privoxy "
-      L"не сможет открыть ни одной страницы."));
-  ox::Variant title(std::wstring(L"Tor не отвечает"));
+void FrmMain::CheckRunningChain(bool tellAgain) {
+  retell_ = retell_ || tellAgain;
+  ox::Bstr config;
+  // A file that cannot be read has been reported, or is being replaced: nothing to ask.
+  if (FAILED(TextFile().ReadBytes(ConfigFileInUse(ConfigFileName).c_str(), VARIANT_TRUE, config.put()))) return;
+  CheckChain(hwnd(), kChainFindings, ++chainSerial_, privoxy_status::listenAddresses(config.bytes()),
+             menus_->checked(mnuContext(ForwardingItem)));
+}
+
+void FrmMain::ShowChainFindings(WPARAM serial, const ChainFindings& findings) {
+  // A later check is on its way, for a file that may have changed since.
+  if (serial != chainSerial_) return;
+  const ChainWarning warning = MostSerious(menus_->checked(mnuContext(ForwardingItem)), findings);
+  const bool tell = warning != told_ || retell_;
+  told_ = warning;
+  retell_ = false;
+  if ((warning == ChainWarning::NotThroughTor) != notThroughTor_) {
+    notThroughTor_ = !notThroughTor_;
+    stMain_->putObject(lumicon::kDispidIcon, GetStateIcon());
+    if (!isLoaded()) return;
+  }
+  if (const std::optional<BalloonText> balloon = BalloonFor(warning, findings.address); balloon && tell)
+    ShowWarning(*balloon);
+}
+
+void FrmMain::ShowWarning(const BalloonText& balloon) {
+  ox::Variant text(balloon.text);
+  ox::Variant title(balloon.title);
   VARIANT arguments[4] = {*text.get(), *title.get(), {}, {}};
   V_VT(&arguments[2]) = VT_I4;
   V_I4(&arguments[2]) = kBaloonWarning;
   V_VT(&arguments[3]) = VT_I4;
-  V_I4(&arguments[3]) = kTorWarningMs;
+  V_I4(&arguments[3]) = kWarningMs;
   stMain_->call(lumicon::kDispidShowBaloon, arguments, 4);
 }
 
@@ -263,11 +288,17 @@ void FrmMain::ToggleAutoRun() {
 }
 
 void FrmMain::LoadTrayIcons() {
-  TrayIcons_[0] = loadTrayIcon(L"IDI_TRAY_ON");
-  TrayIcons_[1] = loadTrayIcon(L"IDI_TRAY_OFF");
+  TrayIcons_[kOnPicture] = loadTrayIcon(L"IDI_TRAY_ON");
+  TrayIcons_[kOffPicture] = loadTrayIcon(L"IDI_TRAY_OFF");
+  TrayIcons_[kNotThroughTorPicture] = loadTrayIcon(L"IDI_TRAY_NOT_THROUGH_TOR");
 }
 
-IPictureDisp* FrmMain::GetStateIcon() const { return TrayIcons_[menus_->checked(mnuContext(ForwardingItem)) ? 0 : 1].get(); }
+// The mark says what the file says; a Privoxy found running without Tor while
+// the file forwards overrides it: the icon never says "through Tor" then.
+IPictureDisp* FrmMain::GetStateIcon() const {
+  if (!menus_->checked(mnuContext(ForwardingItem))) return TrayIcons_[kOffPicture].get();
+  return TrayIcons_[notThroughTor_ ? kNotThroughTorPicture : kOnPicture].get();
+}
 
 FrmMain& frmMain() {
   static FrmMain form;

@@ -2,6 +2,7 @@
 // stMain) and the menu behind it. While it is loaded the program runs.
 #pragma once
 
+#include "app/chain_warning.h"
 #include "app/config_watch.h"
 #include "runtime/activex_control.h"
 #include "runtime/form.h"
@@ -51,7 +52,12 @@ class FrmMain final : public runtime::Form {
   // Follows changes to the file now in use for ConfigFileName (its
   // VirtualStore copy when there is one), unless that is followed already.
   void WatchConfigFile();
-  void WarnTorNotAnswering();
+  // Asks, off this thread, what the Privoxy that the file names runs, and
+  // whether Tor is there; the findings come back as a message. A warning
+  // already told is told again only when `tellAgain`.
+  void CheckRunningChain(bool tellAgain);
+  void ShowChainFindings(WPARAM serial, const ChainFindings& findings);
+  void ShowWarning(const BalloonText& balloon);
   void ReadAutoRunMark();
   void ToggleAutoRun();
   void LoadTrayIcons();
@@ -61,8 +67,14 @@ class FrmMain final : public runtime::Form {
   std::unique_ptr<runtime::ActiveXControl> stMain_;
   std::unique_ptr<ConfigWatch> watch_;
   std::wstring watched_;
-  ox::Ptr<IPictureDisp> TrayIcons_[2];
-  UINT taskbarCreated_ = 0;
+  ox::Ptr<IPictureDisp> TrayIcons_[3];
+  // The last check of the running chain: its serial, what it told, and
+  // whether the file forwards while Privoxy runs without Tor.
+  WPARAM chainSerial_ = 0;
+  ChainWarning told_ = ChainWarning::None;
+  bool retell_ = false;
+  bool notThroughTor_ = false;
+  bool switching_ = false;
 };
 
 // The one main form; its menus hang on its window as a menu bar never shown.

@@ -1,5 +1,6 @@
 #include "app/modMain.h"
 
+#include "app/forwarding.h"
 #include "app/frmMain.h"
 #include "app/frmSettings.h"
 #include "runtime/application.h"
@@ -11,19 +12,22 @@ std::wstring ConfigFileName;
 const wchar_t ApplicationGuid[] = L"" VEILMARK_APPLICATION_GUID;
 const wchar_t ConfigFileSetting[] = L"Privoxy config file";
 
+std::wstring StoredConfigFileName() {
+  const auto SettingsStore = ox::create(oxCreateSettingsStore);
+  LONG status = 0;
+  ox::Variant value;
+  ox::check(SettingsStore->GetValue(L"", ConfigFileSetting, 0, &runtime::application(), ox::Variant::missing(),
+                                    VARIANT_TRUE, &status, value.put()));
+  return value.text();
+}
+
 namespace {
 
 // Held, and with it the instance key, until the process ends.
 ox::Ptr<IOxInstanceGuard> InstanceGuard;
 
 bool CheckSettings() {
-  IOxApplication* const app = &runtime::application();
-  const auto SettingsStore = ox::create(oxCreateSettingsStore);
-  LONG status = 0;
-  ox::Variant value;
-  ox::check(SettingsStore->GetValue(L"", ConfigFileSetting, 0, app, ox::Variant::missing(), VARIANT_TRUE,
-                                    &status, value.put()));
-  ConfigFileName = value.text();
+  ConfigFileName = StoredConfigFileName();
   if (ConfigFileName.empty()) {
     FrmSettings settings;
     settings.showModal();
@@ -54,5 +58,6 @@ void Main() {
   ox::check(InstanceGuard->IsFirstInstance(ApplicationGuid, &first));
   if (!ox::isTrue(first)) return;
   if (!CheckSettings()) return;
+  RemoveSwitchLeftovers();
   frmMain().load();
 }

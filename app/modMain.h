@@ -13,4 +13,7 @@ extern const wchar_t ApplicationGuid[];
 // Name of the stored setting that holds ConfigFileName.
 extern const wchar_t ConfigFileSetting[];
 
+// The path stored in the setting, empty when none is.
+std::wstring StoredConfigFileName();
+
 void Main();

@@ -2,7 +2,8 @@
 ; for the current user, with no administrator rights.
 ; Built by installer/CMakeLists.txt, which defines VERSION, STUB, FILES (the
 ; folder holding Veilmark.exe, Lumicon.dll, oxlensupport0100.dll and
-; ReadMe.TXT), ICON, APPLICATION_GUID and OUTFILE.
+; ReadMe.TXT), ICON, APPLICATION_GUID, TITLE (the program's title) and
+; OUTFILE.
 ;
 ; Command line: /S silent, /D=folder to install elsewhere; the uninstaller
 ; takes /S and /KEEPSETTINGS (keep the stored settings without asking).
@@ -12,6 +13,9 @@ Unicode true
 SetCompressor /SOLID lzma
 ManifestDPIAware true
 RequestExecutionLevel user
+; The installed files get the time they are installed, not the build's: the
+; installer then holds no time of the machine that built it.
+SetDateSave off
 
 !include MUI2.nsh
 !include LogicLib.nsh
@@ -22,10 +26,10 @@ RequestExecutionLevel user
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 ; Where the program keeps its settings: HKCU\Software\Oxlen\<its title>.
 !define OXLEN_KEY "Software\Oxlen"
-!define SETTINGS_KEY "${OXLEN_KEY}\Oxlen - Veilmark"
+!define SETTINGS_KEY "${OXLEN_KEY}\${TITLE}"
 ; The program's hidden application window: class and caption (its title).
 !define APPLICATION_CLASS "OxlenApplicationWindow"
-!define APPLICATION_TITLE "Oxlen - Veilmark"
+!define APPLICATION_TITLE "${TITLE}"
 !define SHORTCUT "$SMPROGRAMS\Veilmark.lnk"
 !define ENDSESSION_CLOSEAPP 1
 !define SYNCHRONIZE 0x00100000

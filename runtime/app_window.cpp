@@ -1,7 +1,7 @@
 #include "runtime/app_window.h"
 
+#include "oxlensupport.hpp"
 #include "oxwin32.hpp"
-#include "runtime/win32_check.h"
 
 namespace runtime {
 namespace {
@@ -33,7 +33,7 @@ void registerClass() {
   windowClass.lpfnWndProc = appWindowProcedure;
   windowClass.hInstance = ox::thisModule();
   windowClass.lpszClassName = OX_APP_WINDOW_CLASS;
-  checkWin32(RegisterClassExW(&windowClass) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS);
+  ox::checkWin32(RegisterClassExW(&windowClass) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS);
 }
 
 }  // namespace
@@ -42,7 +42,7 @@ AppWindow::AppWindow(const std::wstring& title) {
   registerClass();
   window_ = CreateWindowExW(0, OX_APP_WINDOW_CLASS, title.c_str(), WS_POPUP | WS_CLIPSIBLINGS | WS_SYSMENU, 0, 0, 0,
                             0, nullptr, nullptr, ox::thisModule(), nullptr);
-  checkWin32(window_ != nullptr);
+  ox::checkWin32(window_ != nullptr);
   currentWindow = window_;
 }
 

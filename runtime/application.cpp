@@ -1,7 +1,7 @@
 #include "runtime/application.h"
 
-#include "runtime/win32_check.h"
 
+#include "oxlensupport.hpp"
 #include "oxwin32.hpp"
 
 #include <cwchar>
@@ -15,9 +15,9 @@ class VersionStrings {
   explicit VersionStrings(const std::wstring& file) {
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &ignored);
-    checkWin32(size != 0);
+    ox::checkWin32(size != 0);
     data_.resize(size);
-    checkWin32(GetFileVersionInfoW(file.c_str(), 0, size, data_.data()));
+    ox::checkWin32(GetFileVersionInfoW(file.c_str(), 0, size, data_.data()));
     struct Translation {
       WORD language;
       WORD codePage;

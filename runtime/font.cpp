@@ -1,6 +1,7 @@
 #include "runtime/font.h"
 
-#include "runtime/win32_check.h"
+
+#include "oxlensupport.hpp"
 
 namespace runtime {
 
@@ -10,7 +11,7 @@ Font::Font(const wchar_t* face, int points, int weight, BYTE charset) {
   ReleaseDC(nullptr, screen);
   font_ = CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                       DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
-  checkWin32(font_ != nullptr);
+  ox::checkWin32(font_ != nullptr);
 }
 
 Font::~Font() { DeleteObject(font_); }

@@ -2,8 +2,8 @@
 
 #include "runtime/app_window.h"
 #include "runtime/message_loop.h"
+#include "oxlensupport.hpp"
 #include "oxwin32.hpp"
-#include "runtime/win32_check.h"
 
 #include <algorithm>
 #include <vector>
@@ -57,15 +57,15 @@ void Form::load() {
     windowClass.lpszClassName = kFormClass;
     return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
   }();
-  checkWin32(registered);
+  ox::checkWin32(registered);
 
   RECT frame = {0, 0, twipsToPixelsX(frame_.clientWidth), twipsToPixelsY(frame_.clientHeight)};
   const DWORD style = frame_.style & ~WS_VISIBLE;
-  checkWin32(AdjustWindowRectEx(&frame, style, FALSE, frame_.exStyle));
+  ox::checkWin32(AdjustWindowRectEx(&frame, style, FALSE, frame_.exStyle));
   const HWND window = CreateWindowExW(frame_.exStyle, kFormClass, frame_.caption, style, CW_USEDEFAULT, CW_USEDEFAULT,
                                       frame.right - frame.left, frame.bottom - frame.top, AppWindow::current(),
                                       nullptr, ox::thisModule(), this);
-  checkWin32(window != nullptr);
+  ox::checkWin32(window != nullptr);
   createControls();
   Load();
 }
@@ -96,7 +96,7 @@ HWND Form::addControl(const Control& control, HFONT font) {
                                      WS_CHILD | WS_VISIBLE | control.style, place.left, place.top,
                                      place.right - place.left, place.bottom - place.top, window_,
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), ox::thisModule(), nullptr);
-  checkWin32(child != nullptr);
+  ox::checkWin32(child != nullptr);
   SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return child;
 }
@@ -105,12 +105,12 @@ void Form::attach(HWND window) {
   window_ = window;
   SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   loadedForms().push_back(this);
-  giveDialogKeys(window);
+  addFormWindow(window);
 }
 
 void Form::detach() {
   SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-  takeDialogKeys(window_);
+  removeFormWindow(window_);
   auto& forms = loadedForms();
   forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
   window_ = nullptr;

@@ -1,8 +1,9 @@
 #include "runtime/menu_tree.h"
 
-#include "runtime/win32_check.h"
 
 #include <string>
+
+#include "oxlensupport.hpp"
 
 namespace runtime {
 namespace {
@@ -29,14 +30,14 @@ std::size_t appendItems(HMENU menu, const MenuEntry* entries, std::size_t count,
     if (at < count && entries[at].level > level) {
       item.fMask |= MIIM_SUBMENU;
       item.hSubMenu = CreatePopupMenu();
-      checkWin32(item.hSubMenu != nullptr);
+      ox::checkWin32(item.hSubMenu != nullptr);
       at = appendItems(item.hSubMenu, entries, count, at);
     }
     if (!InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &item)) {
       if (item.hSubMenu) DestroyMenu(item.hSubMenu);
-      checkWin32(false);
+      ox::checkWin32(false);
     }
-    if (entry.isDefault) checkWin32(SetMenuDefaultItem(menu, entry.id, FALSE));
+    if (entry.isDefault) ox::checkWin32(SetMenuDefaultItem(menu, entry.id, FALSE));
   }
   return at;
 }
@@ -44,7 +45,7 @@ std::size_t appendItems(HMENU menu, const MenuEntry* entries, std::size_t count,
 }  // namespace
 
 MenuTree::MenuTree(const MenuEntry* entries, std::size_t count) : bar_(CreateMenu()) {
-  checkWin32(bar_ != nullptr);
+  ox::checkWin32(bar_ != nullptr);
   try {
     if (count) appendItems(bar_, entries, count, 0);
   } catch (...) {
@@ -57,12 +58,12 @@ MenuTree::~MenuTree() { DestroyMenu(bar_); }
 
 bool MenuTree::checked(UINT id) const {
   const UINT state = GetMenuState(bar_, id, MF_BYCOMMAND);
-  checkWin32(state != static_cast<UINT>(-1));
+  ox::checkWin32(state != static_cast<UINT>(-1));
   return (state & MF_CHECKED) != 0;
 }
 
 void MenuTree::setChecked(UINT id, bool checked) {
-  checkWin32(CheckMenuItem(bar_, id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED)) !=
+  ox::checkWin32(CheckMenuItem(bar_, id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED)) !=
              static_cast<DWORD>(-1));
 }
 
@@ -70,9 +71,9 @@ UINT MenuTree::trackPopup(UINT id, HWND owner, UINT flags) const {
   MENUITEMINFOW item = {};
   item.cbSize = sizeof item;
   item.fMask = MIIM_SUBMENU;
-  checkWin32(GetMenuItemInfoW(bar_, id, FALSE, &item) && item.hSubMenu);
+  ox::checkWin32(GetMenuItemInfoW(bar_, id, FALSE, &item) && item.hSubMenu);
   POINT at;
-  checkWin32(GetCursorPos(&at));
+  ox::checkWin32(GetCursorPos(&at));
   // The chosen item comes back here, so its handler runs before this returns.
   return static_cast<UINT>(TrackPopupMenu(item.hSubMenu, flags | TPM_RETURNCMD, at.x, at.y, 0, owner, nullptr));
 }

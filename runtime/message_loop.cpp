@@ -17,13 +17,13 @@ MainLoopWait& mainLoopWait() {
   return wait;
 }
 
-std::vector<HWND>& dialogWindows() {
+std::vector<HWND>& formWindows() {
   static std::vector<HWND> windows;
   return windows;
 }
 
-bool takesDialogKeys(HWND window) {
-  const auto& windows = dialogWindows();
+bool isFormWindow(HWND window) {
+  const auto& windows = formWindows();
   return std::find(windows.begin(), windows.end(), window) != windows.end();
 }
 
@@ -50,16 +50,16 @@ bool pumpMessage() {
     return false;
   }
   const HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
-  if (root && takesDialogKeys(root) && IsDialogMessageW(root, &message)) return true;
+  if (root && isFormWindow(root) && IsDialogMessageW(root, &message)) return true;
   TranslateMessage(&message);
   DispatchMessageW(&message);
   return true;
 }
 
-void giveDialogKeys(HWND window) { dialogWindows().push_back(window); }
+void addFormWindow(HWND window) { formWindows().push_back(window); }
 
-void takeDialogKeys(HWND window) {
-  auto& windows = dialogWindows();
+void removeFormWindow(HWND window) {
+  auto& windows = formWindows();
   windows.erase(std::remove(windows.begin(), windows.end(), window), windows.end());
 }
 
@@ -79,10 +79,13 @@ bool pumpMainLoop() {
 }
 
 bool waitPumping(HANDLE handle) {
-  for (;;) {
+  // A program whose last form goes meanwhile is ending: it waits no longer.
+  const bool hadForms = !formWindows().empty();
+  while (!hadForms || !formWindows().empty()) {
     const Turn turn = waitTurn(handle);
     if (turn != Turn::Delivered) return turn == Turn::Signalled;
   }
+  return false;
 }
 
 }  // namespace runtime

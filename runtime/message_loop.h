@@ -7,15 +7,15 @@
 
 namespace runtime {
 
-// Waits for one message and delivers it, giving the dialog keys of a window
-// that takes them to the dialog manager. False when the message was WM_QUIT
-// (it is posted again so that every loop up the stack ends too).
+// Waits for one message and delivers it, giving a form's dialog keys to the
+// dialog manager. False when the message was WM_QUIT (it is posted again so
+// that every loop up the stack ends too).
 bool pumpMessage();
 
-// A top-level window whose Tab, Enter and Esc go to the dialog manager
-// (IsDialogMessage) from the time it is given them until they are taken back.
-void giveDialogKeys(HWND window);
-void takeDialogKeys(HWND window);
+// A form's window, from its creation to its end: its Tab, Enter and Esc go to
+// the dialog manager (IsDialogMessage), and a wait ends when the last goes.
+void addFormWindow(HWND window);
+void removeFormWindow(HWND window);
 
 // A kernel object that the main loop waits on besides its messages, and what
 // to do each time it is signalled. The action runs from the main loop only,
@@ -28,7 +28,7 @@ bool pumpMainLoop();
 
 // Delivers messages until the object is signalled, so that the program
 // answers while it waits (another process, say). False when WM_QUIT came
-// first, as pumpMessage.
+// first, as pumpMessage, or when the last form's window went meanwhile.
 bool waitPumping(HANDLE handle);
 
 }  // namespace runtime

@@ -1,6 +1,7 @@
 #include "runtime/window_text.h"
 
-#include "runtime/win32_check.h"
+
+#include "oxlensupport.hpp"
 
 namespace runtime {
 
@@ -10,6 +11,6 @@ std::wstring windowText(HWND window) {
   return text;
 }
 
-void setWindowText(HWND window, const std::wstring& text) { checkWin32(SetWindowTextW(window, text.c_str())); }
+void setWindowText(HWND window, const std::wstring& text) { ox::checkWin32(SetWindowTextW(window, text.c_str())); }
 
 }  // namespace runtime

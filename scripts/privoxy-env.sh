@@ -13,6 +13,19 @@ write_privoxy_config() {
     { print }' /etc/privoxy/config | sed 's/$/\r/' >"$3"
 }
 
+# Debian's Privoxy on its stock configuration written to FILE, on the first
+# free local port from 8118, logging into LOGDIR; sets port and privoxy_pid,
+# and returns once it takes connections.
+# Usage: start_own_privoxy LOGDIR FILE
+start_own_privoxy() {
+  port=8118
+  while (echo >/dev/tcp/127.0.0.1/$port) 2>/dev/null; do port=$((port + 1)); done
+  write_privoxy_config $port "$1" "$2"
+  privoxy --no-daemon "$2" >"$1/privoxy.log" 2>&1 &
+  privoxy_pid=$!
+  for _ in $(seq 50); do (echo >/dev/tcp/127.0.0.1/$port) 2>/dev/null && break; sleep 0.1; done
+}
+
 # Wine's (the user's) proxy settings, as a browser going through Privoxy has them.
 # Usage: point_wine_proxy PORT
 point_wine_proxy() {

@@ -43,14 +43,9 @@ wine() { LANG=$LANG_WINE LC_ALL=$LANG_WINE command wine "$@"; }
 # logging the requests it handles into the work folder.
 work=$root/build/run
 mkdir -p "$work" build/artifacts
-port=8118
-while (echo >/dev/tcp/127.0.0.1/$port) 2>/dev/null; do port=$((port + 1)); done
 config=$work/config.txt
-write_privoxy_config $port "$work" "$config"
 rm -f "$config.BAK"
-privoxy --no-daemon "$config" >"$work/privoxy.log" 2>&1 &
-privoxy_pid=$!
-for _ in $(seq 50); do (echo >/dev/tcp/127.0.0.1/$port) 2>/dev/null && break; sleep 0.1; done
+start_own_privoxy "$work" "$config"
 echo "privoxy: 127.0.0.1:$port, configuration $config"
 
 point_wine_proxy $port

@@ -72,6 +72,9 @@ suite_started=$(date +%s)
 run_suite i686 bash scripts/emu32.sh ctest --repeat until-pass:2 -E "$emu32_open"
 echo "i686 suite took $(($(date +%s) - suite_started)) s"
 
+# A second build of the installers gives the same bytes (counts as one test).
+if bash scripts/repro_check.sh; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+
 echo "test.sh took $(($(date +%s) - started)) s"
 [ ${#second_try[@]} -eq 0 ] || echo "passed on the second try: ${second_try[*]}"
 echo "$passed passed, $failed failed"

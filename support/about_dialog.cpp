@@ -96,7 +96,7 @@ INT_PTR showAboutDialog(HWND owner, const AboutContent& content) {
   layout.add(IDOK, kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP, 91, 148, 50, 14, L"OK");
   const INT_PTR result = DialogBoxIndirectParamW(ox::thisModule(), layout.get(), owner, aboutProc,
                                                  reinterpret_cast<LPARAM>(&content));
-  if (result == -1 || result == 0) failLastError(L"DialogBoxIndirectParam");
+  checkWin32(result != -1 && result != 0, L"DialogBoxIndirectParam");
   return result;
 }
 

@@ -21,7 +21,7 @@ ULONGLONG ticks(const FILETIME& time) { return (ULONGLONG(time.dwHighDateTime) <
 // The full path a file operation would use; a path that has none fails.
 std::wstring fullPath(const std::wstring& path) {
   const std::wstring full = ox::fullPath(path);
-  if (full.empty()) failLastError(path);
+  checkWin32(!full.empty(), path);
   return full;
 }
 
@@ -34,14 +34,32 @@ std::wstring longPathForm(const std::wstring& full) {
   return L"\\\\?\\" + full;
 }
 
+const wchar_t kTemporaryStart[] = L"~veilmark-";
+// The start of the temporary names of earlier versions, also 16 digits before ".tmp".
+const wchar_t kEarlierTemporaryStart[] = L"~ox";
+const wchar_t kTemporaryEnd[] = L".tmp";
+constexpr size_t kTemporaryDigits = 16;
+
+bool isTemporaryName(const std::wstring& name) {
+  for (const std::wstring start : {kTemporaryStart, kEarlierTemporaryStart}) {
+    const size_t end = start.size() + kTemporaryDigits;
+    if (name.size() == end + 4 && !name.compare(0, start.size(), start) &&
+        !_wcsicmp(name.c_str() + end, kTemporaryEnd) &&
+        name.find_first_not_of(L"0123456789ABCDEFabcdef", start.size()) == end) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 template <class Make>
 DWORD TemporaryFile::makeUnique(const std::wstring& folder, Make make) {
   static std::atomic<unsigned> counter{0};
-  const std::wstring start = longPathForm(folder) + L"\\~ox" + hexEx4(GetCurrentProcessId());
+  const std::wstring start = longPathForm(folder) + L"\\" + kTemporaryStart + hexEx4(GetCurrentProcessId());
   for (int attempt = 0; attempt < 100; ++attempt) {
-    path_ = start + hexEx4(GetTickCount() + counter++) + L".tmp";
+    path_ = start + hexEx4(GetTickCount() + counter++) + kTemporaryEnd;
     const DWORD error = make();
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return error;
   }
@@ -67,8 +85,8 @@ std::unique_ptr<TemporaryFile> TemporaryFile::linkTo(const std::wstring& folder,
   });
   if (error != ERROR_SUCCESS) return nullptr;
   // Attributes only: asking for delete access would fail while another
-  // program has the source open without delete sharing. An unused link is
-  // then deleted by its name.
+  // program has the source open without delete sharing. The link is then
+  // closed, and moved or deleted by its name.
   link->handle_ = CreateFileW(link->path_.c_str(), FILE_READ_ATTRIBUTES,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
   if (link->handle_ == INVALID_HANDLE_VALUE) {
@@ -82,19 +100,28 @@ std::unique_ptr<TemporaryFile> TemporaryFile::linkTo(const std::wstring& folder,
       linked.nFileIndexLow != source.nFileIndexLow) {
     return nullptr;
   }
+  link->close();
   return link;
 }
 
-TemporaryFile::~TemporaryFile() {
+void TemporaryFile::close() {
   if (handle_ == INVALID_HANDLE_VALUE) return;
-  if (!moved_) {
+  CloseHandle(handle_);
+  handle_ = INVALID_HANDLE_VALUE;
+  closed_ = true;
+}
+
+TemporaryFile::~TemporaryFile() {
+  if (!moved_ && handle_ != INVALID_HANDLE_VALUE) {
     FILE_DISPOSITION_INFO dispose{TRUE};
-    const bool marked = SetFileInformationByHandle(handle_, FileDispositionInfo, &dispose, sizeof dispose);
-    CloseHandle(handle_);
-    if (!marked) DeleteFileW(path_.c_str());
-  } else {
-    CloseHandle(handle_);
+    if (SetFileInformationByHandle(handle_, FileDispositionInfo, &dispose, sizeof dispose)) {
+      close();
+      return;
+    }
   }
+  const bool named = handle_ != INVALID_HANDLE_VALUE || closed_;
+  close();
+  if (!moved_ && named) DeleteFileW(path_.c_str());
 }
 
 namespace {
@@ -104,7 +131,7 @@ void writeBytes(const TemporaryFile& file, std::string_view bytes) {
   while (done < bytes.size()) {
     const DWORD piece = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
     DWORD written = 0;
-    if (!WriteFile(file.handle(), bytes.data() + done, piece, &written, nullptr)) failLastError(file.path());
+    checkWin32(WriteFile(file.handle(), bytes.data() + done, piece, &written, nullptr), file.path());
     done += written;
   }
 }
@@ -126,7 +153,7 @@ size_t writeAll(const TemporaryFile& file, const OxBytes* pieces, size_t count) 
     else gathered += bytes;
   }
   writeBytes(file, gathered);
-  if (!FlushFileBuffers(file.handle())) failLastError(file.path());
+  checkWin32(FlushFileBuffers(file.handle()), file.path());
   return total;
 }
 
@@ -134,8 +161,8 @@ size_t writeAll(const TemporaryFile& file, const OxBytes* pieces, size_t count) 
 void copyDacl(const std::wstring& from, const TemporaryFile& to) {
   PACL dacl = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (GetNamedSecurityInfoW(from.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
-                            nullptr, &descriptor) != ERROR_SUCCESS) {
+  if (GetNamedSecurityInfoW(longPathForm(from).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                            &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
     return;
   }
   SECURITY_DESCRIPTOR_CONTROL control = 0;
@@ -154,7 +181,7 @@ void copyDacl(const std::wstring& from, const TemporaryFile& to) {
 // configuration by its Unix time stamp.
 void stampLikeOldFile(const TemporaryFile& file, const WIN32_FILE_ATTRIBUTE_DATA& old) {
   FILETIME written;
-  if (!GetFileTime(file.handle(), nullptr, nullptr, &written)) failLastError(file.path());
+  checkWin32(GetFileTime(file.handle(), nullptr, nullptr, &written), file.path());
   FILE_BASIC_INFO info{};
   info.FileAttributes = old.dwFileAttributes & kCopiedAttributes;
   info.CreationTime.QuadPart = static_cast<LONGLONG>(ticks(old.ftCreationTime));
@@ -162,10 +189,17 @@ void stampLikeOldFile(const TemporaryFile& file, const WIN32_FILE_ATTRIBUTE_DATA
   if (ticks(written) / kTicksPerSecond <= oldWrite / kTicksPerSecond) {
     info.LastWriteTime.QuadPart = static_cast<LONGLONG>(oldWrite + kTicksPerSecond);
   }
-  if (!SetFileInformationByHandle(file.handle(), FileBasicInfo, &info, sizeof info)) failLastError(file.path());
+  checkWin32(SetFileInformationByHandle(file.handle(), FileBasicInfo, &info, sizeof info), file.path());
 }
 
 }  // namespace
+
+bool inUse(const std::wstring& path) {
+  const UniqueHandle file(CreateFileW(longPathForm(fullPath(path)).c_str(), DELETE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                     nullptr));
+  return file.get() == INVALID_HANDLE_VALUE && isBusy(GetLastError());
+}
 
 void moveIntoPlace(TemporaryFile& file, const std::wstring& target, bool replace) {
   const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
@@ -176,9 +210,27 @@ void moveIntoPlace(TemporaryFile& file, const std::wstring& target, bool replace
     }
     const DWORD error = GetLastError();
     // A reader without delete sharing shows up as access denied as well.
-    if ((!isBusy(error) && error != ERROR_ACCESS_DENIED) || attempt == kBusyAttempts) failWin32(error, target);
+    if ((!isBusy(error) && error != ERROR_ACCESS_DENIED) || attempt == kBusyAttempts) {
+      failWin32(error == ERROR_ACCESS_DENIED && inUse(target) ? ERROR_SHARING_VIOLATION : error, target);
+    }
     Sleep(kBusyPauseMs);
   }
+}
+
+void removeLeftovers(const std::wstring& folder) {
+  const std::wstring start = longPathForm(fullPath(folder)) + L"\\";
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW((start + L"~*.tmp").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !isTemporaryName(found.cFileName)) continue;
+    // Opened for no one else: a write still running holds its file (or, for
+    // a backup link, the same data under the file's own name) open.
+    // Deleted as it is closed, at once.
+    UniqueHandle(CreateFileW((start + found.cFileName).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
 }
 
 Target::Target(const std::wstring& name) : path(fullPath(name)) {
@@ -188,13 +240,13 @@ Target::Target(const std::wstring& name) : path(fullPath(name)) {
 }
 
 std::optional<WIN32_FILE_ATTRIBUTE_DATA> Target::replaceable(bool overwrite) const {
-  const DWORD folderAttributes = GetFileAttributesW((folder + L"\\").c_str());
+  const DWORD folderAttributes = GetFileAttributesW((longPathForm(folder) + L"\\").c_str());
   if (folderAttributes == INVALID_FILE_ATTRIBUTES || !(folderAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
     failWin32(ERROR_PATH_NOT_FOUND, folder);
   }
   WIN32_FILE_ATTRIBUTE_DATA old{};
-  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &old)) {
-    if (GetLastError() != ERROR_FILE_NOT_FOUND) failLastError(path);
+  if (!GetFileAttributesExW(longPathForm(path).c_str(), GetFileExInfoStandard, &old)) {
+    checkWin32(GetLastError() == ERROR_FILE_NOT_FOUND, path);
     return std::nullopt;
   }
   if (!overwrite) failWin32(ERROR_FILE_EXISTS, path);

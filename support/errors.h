@@ -7,11 +7,9 @@
 
 namespace oxs {
 
+using ox::checkWin32;
 using ox::fail;
-// A Win32 error, described by the system's text after `context` (what was
-// being done, usually naming the file or key).
-[[noreturn]] void failWin32(DWORD error, const std::wstring& context);
-[[noreturn]] inline void failLastError(const std::wstring& context) { failWin32(GetLastError(), context); }
+using ox::failWin32;
 
 void requirePointer(const void* pointer);
 

@@ -42,7 +42,9 @@ struct Target {
 };
 
 // A file under a unique name in the folder of the one it is to replace;
-// deleted again unless it has been moved into place.
+// deleted again unless it has been moved into place. The names are
+// "~veilmark-" and 16 hexadecimal digits (process and counter) before ".tmp",
+// so that what a crash leaves can be told from anything else in the folder.
 class TemporaryFile {
  public:
   // A new empty file, open for writing.
@@ -59,6 +61,8 @@ class TemporaryFile {
   HANDLE handle() const { return handle_; }
   const std::wstring& path() const { return path_; }
   void markMoved() { moved_ = true; }
+  // Lets go of the file, which is then moved or deleted by its name.
+  void close();
 
  private:
   TemporaryFile() = default;
@@ -68,31 +72,50 @@ class TemporaryFile {
 
   std::wstring path_;
   HANDLE handle_ = INVALID_HANDLE_VALUE;
-  bool moved_ = false;
+  bool moved_ = false, closed_ = false;
 };
 
 // The one step that puts a temporary file in place, over `target` when `replace`.
+// A target that another program holds open fails as in use
+// (ERROR_SHARING_VIOLATION), not as access denied.
 void moveIntoPlace(TemporaryFile& file, const std::wstring& target, bool replace);
 
-// A file read for a caller that keeps exactly the bytes read as its backup.
-// Where the file's data may be shared, a second name for it is made beside
-// the backup before anything is read, and the backup becomes that name: no
-// second copy is written, and once the caller replaces the file the backup
-// is the only name of the old data. Elsewhere the backup is a copy. A
-// program that writes into the file in place before the caller replaces it
-// writes into a linked backup too, which then keeps that change rather than
-// losing it with the file.
+// Whether another program holds the file open in a way that keeps it from
+// being replaced (or deleted): without delete sharing.
+bool inUse(const std::wstring& path);
+
+// Deletes the temporary files in `folder` that no running write holds any
+// more: what a process ended in the middle of a write left there (under
+// TemporaryFile's names, or the "~ox" ones of earlier versions).
+void removeLeftovers(const std::wstring& folder);
+
+// A file read to be replaced, whose backup then keeps exactly the bytes read.
+// Where the file's data may be shared, a second name for it is made under a
+// temporary name before anything is read; once the file has been replaced,
+// that name becomes the backup, so no second copy is written. Elsewhere, or
+// when the replacing fails, the backup is a copy. Either way the backup never
+// shares its data with the file: an edit of one never reaches the other. A
+// program that writes into the file in place between the read and the
+// replacing writes into the link too, which then keeps that change rather
+// than losing it with the file.
 class BackedUpRead {
  public:
-  // Opens the file; fails as reading it does, when it is missing too.
+  // Opens the file; fails as reading it does, when it is missing too. A
+  // symbolic link stays a link: its target is read and replaced, and the
+  // backup is a file of its own.
   BackedUpRead(const std::wstring& path, const std::wstring& backupPath);
   ox::Bstr read() const;
-  // Replaces the backup as writeFileAtomically would, refusals included;
-  // `bytes` are what read() gave back.
-  void keep(std::string_view bytes);
+  // Replaces the file with the pieces and the backup with `bytes`, what
+  // read() gave back; refusals as writeFileAtomically's. Throws, with
+  // `backupFailed` set when the failure was the backup's: the file is then
+  // untouched, unless neither the link nor a copy could become the backup
+  // after the file was replaced.
+  void replace(std::string_view bytes, const OxBytes* pieces, size_t count, bool& backupFailed);
 
  private:
-  const std::wstring path_;
+  void keepCopy(std::string_view bytes);
+
+  std::wstring path_;  // the file itself, a symbolic link's target
   const Target backup_;
   UniqueHandle file_;
   std::unique_ptr<TemporaryFile> link_;

@@ -31,7 +31,7 @@ std::optional<UniqueHandle> openForReading(const std::wstring& path) {
 
 ox::Bstr readOpenFile(HANDLE file, const std::wstring& path) {
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file, &size)) failLastError(path);
+  checkWin32(GetFileSizeEx(file, &size), path);
   if (static_cast<ULONGLONG>(size.QuadPart) > kLargestFile) failWin32(ERROR_FILE_TOO_LARGE, path);
   // Read straight into the string handed out: a growing buffer would hold a
   // large file twice. The file is read as long as it was when it was opened.
@@ -41,7 +41,7 @@ ox::Bstr readOpenFile(HANDLE file, const std::wstring& path) {
   while (done < bytes.bytes().size()) {
     DWORD read = 0;
     const DWORD piece = static_cast<DWORD>(std::min<size_t>(bytes.bytes().size() - done, 1 << 24));
-    if (!ReadFile(file, data + done, piece, &read, nullptr)) failLastError(path);
+    checkWin32(ReadFile(file, data + done, piece, &read, nullptr), path);
     if (read == 0) return byteString(data, done);  // it shrank meanwhile
     done += read;
   }

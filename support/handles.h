@@ -5,14 +5,11 @@
 
 #include <memory>
 
+#include "oxwin32.hpp"
+
 namespace oxs {
 
-struct HandleCloser {
-  void operator()(HANDLE handle) const {
-    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-  }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+using ox::UniqueHandle;
 
 struct IconDestroyer {
   using pointer = HICON;

@@ -14,7 +14,7 @@ namespace {
 class HttpJob {
  public:
   explicit HttpJob(const HttpCall& call) : call_(call), done_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
-    if (!done_) failLastError(L"CreateEvent");
+    checkWin32(done_ != nullptr, L"CreateEvent");
     InitializeCriticalSection(&lock_);
   }
   HttpJob(const HttpJob&) = delete;
@@ -53,19 +53,17 @@ class HttpJob {
 
   // Starts the worker with its own reference to the job and to this library.
   void start() {
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&workerMain),
-                            &pinnedModule_)) {
-      failLastError(L"GetModuleHandleEx");
-    }
+    checkWin32(GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&workerMain),
+                                  &pinnedModule_),
+               L"GetModuleHandleEx");
     addRef();
-    HANDLE thread = CreateThread(nullptr, 0, workerMain, this, 0, nullptr);
+    const UniqueHandle thread(CreateThread(nullptr, 0, workerMain, this, 0, nullptr));
     if (!thread) {
       const DWORD error = GetLastError();
       release();
       FreeLibrary(pinnedModule_);
       failWin32(error, L"CreateThread");
     }
-    CloseHandle(thread);
   }
 
  private:
@@ -84,7 +82,7 @@ class HttpJob {
 
   // Records a handle for closing; false (and closed) once the caller gave up.
   HINTERNET keep(Slot slot, HINTERNET handle, const wchar_t* step) {
-    if (!handle) failLastError(step);
+    checkWin32(handle, step);
     Lock lock(lock_);
     if (abandoned_) {
       InternetCloseHandle(handle);
@@ -135,17 +133,15 @@ class HttpJob {
                                               call_.version.empty() ? nullptr : call_.version.c_str(), nullptr,
                                               nullptr, call_.flags, 0),
                              target.c_str());
-    if (!HttpSendRequestW(request, call_.headers ? call_.headers->c_str() : nullptr,
-                          call_.headers ? static_cast<DWORD>(-1) : 0,
-                          call_.body.empty() ? nullptr : const_cast<char*>(call_.body.data()),
-                          static_cast<DWORD>(call_.body.size()))) {
-      failLastError(target);
-    }
+    checkWin32(HttpSendRequestW(request, call_.headers ? call_.headers->c_str() : nullptr,
+                                call_.headers ? static_cast<DWORD>(-1) : 0,
+                                call_.body.empty() ? nullptr : const_cast<char*>(call_.body.data()),
+                                static_cast<DWORD>(call_.body.size())),
+               target);
     DWORD status = 0;
     DWORD size = sizeof status;
-    if (!HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) {
-      failLastError(target);
-    }
+    checkWin32(HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr),
+               target);
     answer_.headers = rawHeaders(request);
     answer_.body = body(request, target);
     answer_.status = static_cast<LONG>(status);
@@ -168,7 +164,7 @@ class HttpJob {
     char chunk[8192];
     for (;;) {
       DWORD read = 0;
-      if (!InternetReadFile(request, chunk, sizeof chunk, &read)) failLastError(target);
+      checkWin32(InternetReadFile(request, chunk, sizeof chunk, &read), target);
       if (read == 0) return body;
       for (DWORD i = 0; i < read; ++i) body += static_cast<wchar_t>(static_cast<unsigned char>(chunk[i]));
     }

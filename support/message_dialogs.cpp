@@ -44,7 +44,7 @@ class MessageDialogs : public ComObject<IOxMessageDialogs> {
       if (description && *description) text += L": " + std::wstring(description);
       const UINT boxStyle = (static_cast<UINT>(style) & ~MB_TYPEMASK) | MB_OK;
       const int answer = MessageBoxW(owner, text.c_str(), applicationTitle().c_str(), boxStyle);
-      if (answer == 0) failLastError(L"MessageBox");
+      checkWin32(answer != 0, L"MessageBox");
       if (result) *result = answer;
     });
   }

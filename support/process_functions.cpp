@@ -11,7 +11,7 @@ OXAPI oxRegisterAppPath(LONG* result) {
     requirePointer(result);
     const std::wstring folder = ox::folderOf(ox::modulePath(nullptr));
     // Replaces the current directory in the DLL search order.
-    if (!SetDllDirectoryW(folder.c_str())) failLastError(L"SetDllDirectory " + folder);
+    checkWin32(SetDllDirectoryW(folder.c_str()), L"SetDllDirectory " + folder);
     *result = 1;
   });
 }

@@ -15,7 +15,7 @@ namespace {
 
 HICON loadIcon(HMODULE module, LPCWSTR name, int width, int height, UINT flags) {
   HICON icon = static_cast<HICON>(LoadImageW(module, name, IMAGE_ICON, width, height, flags));
-  if (!icon) failLastError(L"Значок " + resourceLabel(name));
+  checkWin32(icon, L"Значок " + resourceLabel(name));
   return icon;
 }
 
@@ -81,10 +81,10 @@ OXAPI oxLoadResTextA(LPCWSTR name, LPCWSTR type, BSTR* result) {
     const HMODULE program = GetModuleHandleW(nullptr);
     const std::wstring label = resourceLabel(name) + L" (" + resourceLabel(type) + L")";
     HRSRC found = FindResourceW(program, name, type);
-    if (!found) failLastError(L"Ресурс " + label);
+    checkWin32(found, L"Ресурс " + label);
     HGLOBAL loaded = LoadResource(program, found);
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    if (!bytes) failLastError(L"Ресурс " + label);
+    checkWin32(bytes, L"Ресурс " + label);
     putBstr(result, decodeResourceText(static_cast<const char*>(bytes), SizeofResource(program, found)));
   });
 }

@@ -81,28 +81,61 @@ class TextFile : public ComObject<IOxTextFile> {
     });
   }
 
-  HRESULT STDMETHODCALLTYPE ReadBytesKeepingBackup(LPCWSTR path, LPCWSTR backupPath, BSTR* bytes,
-                                                   VARIANT_BOOL* backupFailed) override {
+  HRESULT STDMETHODCALLTYPE OpenKeepingBackup(LPCWSTR path, LPCWSTR backupPath, IOxBackedUpFile** file) override;
+
+  HRESULT STDMETHODCALLTYPE RemoveLeftovers(LPCWSTR path) override {
     return ox::comMethod([&] {
-      requirePointer(bytes);
-      requirePointer(backupFailed);
-      *bytes = nullptr;
-      *backupFailed = VARIANT_FALSE;
       requirePath(path);
-      requirePath(backupPath);
-      BackedUpRead file(path, backupPath);
-      ox::Bstr read = file.read();
-      refuseUtf16(path, read);
-      try {
-        file.keep(read.bytes());
-      } catch (const ox::Error&) {
-        *backupFailed = VARIANT_TRUE;
-        throw;
-      }
-      *bytes = read.release();
+      removeLeftovers(Target(path).folder);
     });
   }
 };
+
+class BackedUpFile : public ComObject<IOxBackedUpFile> {
+ public:
+  BackedUpFile(LPCWSTR path, LPCWSTR backupPath) : path_(path), file_(path, backupPath) {}
+
+  HRESULT STDMETHODCALLTYPE ReadBytes(BSTR* bytes) override {
+    return ox::comMethod([&] {
+      requirePointer(bytes);
+      *bytes = nullptr;
+      ox::Bstr read = file_.read();
+      refuseUtf16(path_.c_str(), read);
+      *bytes = read.release();
+    });
+  }
+
+  HRESULT STDMETHODCALLTYPE Replace(BSTR read, const OxBytes* pieces, ULONG count,
+                                    VARIANT_BOOL* backupFailed) override {
+    return ox::comMethod([&] {
+      requirePointer(backupFailed);
+      if (count) requirePointer(pieces);
+      bool failed = false;
+      try {
+        file_.replace(std::string_view(reinterpret_cast<const char*>(read), SysStringByteLen(read)), pieces, count,
+                      failed);
+      } catch (const ox::Error&) {
+        *backupFailed = ox::toVariantBool(failed);
+        throw;
+      }
+      *backupFailed = VARIANT_FALSE;
+    });
+  }
+
+ private:
+  const std::wstring path_;
+  BackedUpRead file_;
+};
+
+HRESULT TextFile::OpenKeepingBackup(LPCWSTR path, LPCWSTR backupPath, IOxBackedUpFile** file) {
+  return ox::comMethod([&] {
+    requirePointer(file);
+    *file = nullptr;
+    requirePath(path);
+    requirePath(backupPath);
+    *file = new BackedUpFile(path, backupPath);
+  });
+}
 
 }  // namespace
 

@@ -70,12 +70,10 @@ OXAPI oxCenterFormEx(HWND window, LONG* result) {
     requirePointer(result);
     requireWindow(window);
     RECT bounds;
-    if (!GetWindowRect(window, &bounds)) failLastError(L"GetWindowRect");
+    checkWin32(GetWindowRect(window, &bounds), L"GetWindowRect");
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
-    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) {
-      failLastError(L"GetMonitorInfo");
-    }
+    checkWin32(GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor), L"GetMonitorInfo");
     const RECT& work = monitor.rcWork;
     POINT topLeft{work.left + ((work.right - work.left) - (bounds.right - bounds.left)) / 2,
                   work.top + ((work.bottom - work.top) - (bounds.bottom - bounds.top)) / 2};
@@ -85,9 +83,8 @@ OXAPI oxCenterFormEx(HWND window, LONG* result) {
     if ((GetWindowLongW(window, GWL_STYLE) & WS_CHILD) && GetParent(window)) {
       ScreenToClient(GetParent(window), &topLeft);
     }
-    if (!SetWindowPos(window, nullptr, topLeft.x, topLeft.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)) {
-      failLastError(L"SetWindowPos");
-    }
+    checkWin32(SetWindowPos(window, nullptr, topLeft.x, topLeft.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE),
+               L"SetWindowPos");
     *result = 1;
   });
 }

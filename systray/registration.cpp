@@ -70,17 +70,13 @@ std::wstring expand(std::wstring text) {
       {L"{IID}", guidText(IID__SysTray)},
       {L"{DIID}", guidText(DIID___SysTray)},
       {L"{PATH}", path},
-      {L"{FOLDER}", path.substr(0, path.find_last_of(L'\\'))},
+      {L"{FOLDER}", ox::folderOf(path)},
       {L"{PLATFORM}", sizeof(void*) == 8 ? L"win64" : L"win32"},
   };
   for (const auto& [name, value] : placeholders)
     for (size_t at = text.find(name); at != std::wstring::npos; at = text.find(name, at + value.size()))
       text.replace(at, wcslen(name), value);
   return text;
-}
-
-void checkWin32(LSTATUS status) {
-  if (status != ERROR_SUCCESS) ox::fail(HRESULT_FROM_WIN32(status), L"");
 }
 
 // The key that unregistering removes whole for a row: below a shared
@@ -110,7 +106,7 @@ void unregisterFrom(HKEY root) {
   }
   for (const std::wstring& key : owned) {
     const LSTATUS status = RegDeleteTreeW(root, key.c_str());
-    if (status != ERROR_FILE_NOT_FOUND) checkWin32(status);
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) ox::failWin32(status, key);
   }
   for (const wchar_t* container : kSharedContainers)
     if (isEmptyKey(root, container)) RegDeleteKeyW(root, container);
@@ -119,10 +115,13 @@ void unregisterFrom(HKEY root) {
 void registerIn(HKEY root) {
   for (const RegistryValue& row : kRegistration) {
     ox::Key key;
-    checkWin32(RegCreateKeyExW(root, expand(row.key).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr));
+    const std::wstring path = expand(row.key);
+    LSTATUS status = RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr);
+    if (status != ERROR_SUCCESS) ox::failWin32(status, path);
     const std::wstring data = expand(row.data);
-    checkWin32(RegSetValueExW(key.get(), row.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                              static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))));
+    status = RegSetValueExW(key.get(), row.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                            static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+    if (status != ERROR_SUCCESS) ox::failWin32(status, path);
   }
 }
 

@@ -31,10 +31,10 @@ HWND createControlWindow() {
     windowClass.lpszClassName = L"LumiconSysTray";
     return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
   }();
-  if (!registered) ox::fail(HRESULT_FROM_WIN32(GetLastError()), L"");
+  ox::checkWin32(registered);
   const HWND window = CreateWindowExW(0, L"LumiconSysTray", L"SysTray", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                       ox::thisModule(), nullptr);
-  if (!window) ox::fail(HRESULT_FROM_WIN32(GetLastError()), L"");
+  ox::checkWin32(window != nullptr);
   return window;
 }
 
@@ -267,7 +267,7 @@ std::optional<BOOL> SysTray::notify(DWORD message, const TrayFields& fields) {
   return notifyShell(message, hWndSysTray, IconID, fields);
 }
 
-bool SysTray::AddTrayIcon(const std::wstring& caption, IPictureDisp* icon) {
+bool SysTray::AddTrayIcon(const std::wstring& caption, IPictureDisp* icon, DWORD message) {
   TrayFields fields;
   if (icon) {
     fields.icon = pictureHandle(icon);
@@ -279,7 +279,7 @@ bool SysTray::AddTrayIcon(const std::wstring& caption, IPictureDisp* icon) {
   }
   fields.callbackMessage = WM_TRAY_CALLBACK;
   fields.flags |= NIF_MESSAGE;
-  return notify(NIM_ADD, fields).value_or(FALSE) != FALSE;
+  return notify(message, fields).value_or(FALSE) != FALSE;
 }
 
 void SysTray::addOrRetry(UINT delay) {
@@ -288,13 +288,17 @@ void SysTray::addOrRetry(UINT delay) {
     return;
   }
   // Setting the timer again replaces its interval.
-  if (!SetTimer(hWndSysTray, TIMER_RETRY_ADD, delay, nullptr)) ox::fail(HRESULT_FROM_WIN32(GetLastError()), L"");
+  ox::checkWin32(SetTimer(hWndSysTray, TIMER_RETRY_ADD, delay, nullptr) != 0);
   retryDelay_ = delay;
 }
 
 void SysTray::RetryTrayIcon() {
   // A tick already queued when the retries stopped finds nothing to do.
   if (retryDelay_ == 0) return;
+  // An add the shell reported as failed may have got in all the same (a
+  // time-out at logon): every add is then refused as a duplicate, while the
+  // icon takes a modify.
+  if (AddTrayIcon(CaptionValue, IconValue.get(), NIM_MODIFY)) return stopRetrying();
   addOrRetry(std::min(retryDelay_ * 2, kLongestRetryDelay));
 }
 

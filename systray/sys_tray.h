@@ -159,8 +159,8 @@ class SysTray final : public _SysTray,
 
   // One shell call for this control's icon; empty when the shell was not asked.
   std::optional<BOOL> notify(DWORD message, const TrayFields& fields);
-  // True when the shell took the icon.
-  bool AddTrayIcon(const std::wstring& caption, IPictureDisp* icon);
+  // True when the shell took the icon; with NIM_MODIFY, when it has it already.
+  bool AddTrayIcon(const std::wstring& caption, IPictureDisp* icon, DWORD message = NIM_ADD);
   // Adds the icon; while the shell refuses, the retry timer tries again after `delay` ms.
   void addOrRetry(UINT delay);
   void stopRetrying();

@@ -19,6 +19,9 @@ PURPLE = (0x7E, 0x3F, 0xB0)
 LIGHT_PURPLE = (0xC4, 0x9B, 0xE8)
 DARK_GREEN = (0x1E, 0x6B, 0x2A)
 GREEN = (0x4C, 0xB8, 0x4F)
+WARNING_YELLOW = (0xFF, 0xD8, 0x00)
+WARNING_RED = (0xC0, 0x10, 0x10)
+WARNING_BLACK = (0x10, 0x10, 0x10)
 
 
 def onion_outline(x, y, scale):
@@ -70,6 +73,26 @@ def greyed(drawing):
     return grey
 
 
+def warning_triangle(x, y, inset):
+    """A triangle standing on the lower edge of the icon's right half, drawn `inset` smaller."""
+    apex, base, centre, half_width = -0.12 + 2 * inset, 1.0 - inset, 0.46, 0.54 - 1.7 * inset
+    return apex <= y <= base and abs(x - centre) <= half_width * (y - apex) / (base - apex)
+
+
+def with_warning(drawing):
+    """The drawing under a warning mark: a yellow triangle edged in red with a
+    black exclamation mark, big enough to read at 16 pixels."""
+    def warned(x, y):
+        if not warning_triangle(x, y, 0.0):
+            return drawing(x, y)
+        if not warning_triangle(x, y, 0.12):
+            return WARNING_RED
+        if abs(x - 0.46) <= 0.08 and (0.28 <= y <= 0.62 or 0.72 <= y <= 0.86):
+            return WARNING_BLACK
+        return WARNING_YELLOW
+    return warned
+
+
 # The sizes of a small icon at 125 % to 300 % of 96 DPI, in full colour with
 # alpha; the older images stay first for shells that know no better.
 SCALED_SIZES = (20, 24, 32, 40, 48)
@@ -83,6 +106,9 @@ ICONS = {
     "a_main.ico": [(emblem, 16, 24), (emblem, 32, 24)] + scaled(emblem),
     "tray_on.ico": [(emblem, 16, 4), (emblem, 16, 24)] + scaled(emblem),
     "tray_off.ico": [(greyed(emblem), 16, 4), (greyed(emblem), 16, 24)] + scaled(greyed(emblem)),
+    # Forwarding on in the file while the running Privoxy sends pages without Tor.
+    "tray_not_through_tor.ico": [(with_warning(emblem), 16, 4), (with_warning(emblem), 16, 24)]
+    + scaled(with_warning(emblem)),
 }
 
 

@@ -57,6 +57,19 @@ inline void check(HRESULT status) {
   if (FAILED(status)) throw Error{static_cast<long>(status), describeStatus(status)};
 }
 
+// A Win32 error (0 counts as a general failure), described by the system's
+// text after `context`: what was being done, usually naming the file or key.
+[[noreturn]] inline void failWin32(DWORD error, const std::wstring& context = {}) {
+  const HRESULT status = HRESULT_FROM_WIN32(error ? error : ERROR_GEN_FAILURE);
+  const std::wstring message = systemText(status);
+  fail(status, context.empty() ? message : message.empty() ? context : context + L": " + message);
+}
+
+// A Win32 call's result: false fails with the thread's last error.
+inline void checkWin32(bool succeeded, const std::wstring& context = {}) {
+  if (!succeeded) failWin32(GetLastError(), context);
+}
+
 // The exception being handled, as an Error. Call only inside a catch.
 inline Error currentError() noexcept {
   try {

@@ -103,6 +103,8 @@ __CRT_UUID_DECL(IOxSettingsStore, 0x5b0e2d61, 0x3c4a, 0x4f8e, 0x9a, 0x11, 0x60, 
 // the file atomically and always moves its modification time forward.
 // ReadBytes and WriteBytes do the same with the bytes themselves, for a caller
 // that keeps the file in its own encoding.
+struct IOxBackedUpFile;
+
 struct IOxTextFile : IUnknown {
   // failIfMissing False: a missing file reads as empty text.
   virtual HRESULT STDMETHODCALLTYPE ReadAll(LPCWSTR path, VARIANT_BOOL failIfMissing, BSTR* text) = 0;
@@ -113,16 +115,33 @@ struct IOxTextFile : IUnknown {
   // The file holds the pieces one after another.
   virtual HRESULT STDMETHODCALLTYPE WriteBytes(LPCWSTR path, const OxBytes* pieces, ULONG count,
                                                VARIANT_BOOL overwrite, LONG* result) = 0;
-  // ReadBytes of a file that must exist, which also replaces backupPath (as
-  // WriteBytes would) with exactly the bytes read. Where the file system and
-  // the file allow it, the backup is a second name of the file's data rather
-  // than a copy, so a caller that then replaces the file has written its
-  // bytes once. *backupFailed: True when the file was read but the backup
-  // failed.
-  virtual HRESULT STDMETHODCALLTYPE ReadBytesKeepingBackup(LPCWSTR path, LPCWSTR backupPath, BSTR* bytes,
-                                                           VARIANT_BOOL* backupFailed) = 0;
+  // Opens a file that must exist, to read it and then replace it while
+  // backupPath comes to hold exactly the bytes read (see IOxBackedUpFile).
+  virtual HRESULT STDMETHODCALLTYPE OpenKeepingBackup(LPCWSTR path, LPCWSTR backupPath,
+                                                     IOxBackedUpFile** file) = 0;
+  // Deletes what writes ended midway (a crash, a kill) left in the folder of
+  // `path`: their temporary files, and nothing else.
+  virtual HRESULT STDMETHODCALLTYPE RemoveLeftovers(LPCWSTR path) = 0;
 };
 __CRT_UUID_DECL(IOxTextFile, 0x5b0e2d61, 0x3c4a, 0x4f8e, 0x9a, 0x11, 0x60, 0x2b, 0x7c, 0x93, 0xd4, 0x04)
+
+// A file opened by IOxTextFile::OpenKeepingBackup. Where the file system and
+// the file allow it, the backup becomes the old data's own name once the file
+// is replaced, so the bytes are written once; elsewhere it is a copy. The
+// backup and the file never share their data, whatever fails or ends the
+// process: the file is the old or the new bytes, the backup the earlier
+// backup or the bytes read.
+struct IOxBackedUpFile : IUnknown {
+  // The bytes as ReadBytes gives them.
+  virtual HRESULT STDMETHODCALLTYPE ReadBytes(BSTR* bytes) = 0;
+  // Replaces the file (as WriteBytes would) with the pieces, and the backup
+  // with `read`, the bytes that ReadBytes gave. *backupFailed: True when the
+  // failure was the backup's; the file is then untouched, unless the
+  // backup's last step failed after the file was replaced.
+  virtual HRESULT STDMETHODCALLTYPE Replace(BSTR read, const OxBytes* pieces, ULONG count,
+                                            VARIANT_BOOL* backupFailed) = 0;
+};
+__CRT_UUID_DECL(IOxBackedUpFile, 0x5b0e2d61, 0x3c4a, 0x4f8e, 0x9a, 0x11, 0x60, 0x2b, 0x7c, 0x93, 0xd4, 0x0b)
 
 struct IOxMessageDialogs : IUnknown {
   // One box: the message, then the error's number and description; caption is

@@ -8,6 +8,7 @@
 #include <oleauto.h>
 
 #include <cwchar>
+#include <memory>
 #include <string>
 
 #include "oxerror.hpp"
@@ -25,12 +26,12 @@ inline std::wstring modulePath(HMODULE module) {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
     const DWORD length = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) fail(HRESULT_FROM_WIN32(GetLastError()), L"GetModuleFileName");
+    checkWin32(length != 0, L"GetModuleFileName");
     if (length < path.size()) {
       path.resize(length);
       return path;
     }
-    if (path.size() >= 32768) fail(HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER), L"GetModuleFileName");
+    if (path.size() >= 32768) failWin32(ERROR_INSUFFICIENT_BUFFER, L"GetModuleFileName");
     path.resize(path.size() * 2);
   }
 }
@@ -41,6 +42,15 @@ Function userFunction(const char* name) {
   return reinterpret_cast<Function>(
       reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
 }
+
+// A kernel handle, owned: closed when the owner goes. Calls that fail give
+// nullptr or INVALID_HANDLE_VALUE; neither is closed.
+struct HandleCloser {
+  void operator()(HANDLE handle) const {
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
 // "C:\Tools\Veilmark.exe" -> "C:\Tools"; a drive root keeps its backslash,
 // since "C:" alone would mean the current folder of drive C.

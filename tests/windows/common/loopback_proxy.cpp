@@ -6,9 +6,19 @@ namespace {
 
 const wchar_t kInternetSettings[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
+// A request's head, up to its blank line.
+std::string readRequest(SOCKET client) {
+  std::string request;
+  char chunk[4096];
+  for (int got; request.find("\r\n\r\n") == std::string::npos && (got = recv(client, chunk, sizeof chunk, 0)) > 0;)
+    request.append(chunk, got);
+  return request;
+}
+
 }  // namespace
 
-LoopbackServer::LoopbackServer(bool silent, int port) : silent_(silent) {
+LoopbackServer::LoopbackServer(bool silent, int port, std::function<std::string()> answer)
+    : silent_(silent), answer_(std::move(answer)) {
   WSADATA data;
   WSAStartup(MAKEWORD(2, 2), &data);
   listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -46,15 +56,18 @@ DWORD WINAPI LoopbackServer::serve(void* parameter) {
   SOCKET client = accept(self->listener_, nullptr, nullptr);
   if (client == INVALID_SOCKET) return 1;
   SetEvent(self->connected_);
+  for (; self->answer_; client = accept(self->listener_, nullptr, nullptr)) {
+    if (client == INVALID_SOCKET) return 0;
+    readRequest(client);
+    const std::string answer = self->answer_();
+    send(client, answer.data(), static_cast<int>(answer.size()), 0);
+    shutdown(client, SD_SEND);
+    closesocket(client);
+  }
   if (self->silent_) {
     WaitForSingleObject(self->stop_, 30000);
   } else {
-    char chunk[4096];
-    while (self->request_.find("\r\n\r\n") == std::string::npos) {
-      const int got = recv(client, chunk, sizeof chunk, 0);
-      if (got <= 0) break;
-      self->request_.append(chunk, got);
-    }
+    self->request_ = readRequest(client);
     const char answer[] = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nX-Test: yes\r\n\r\nok";
     send(client, answer, sizeof answer - 1, 0);
     Sleep(200);

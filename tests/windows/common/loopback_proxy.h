@@ -4,14 +4,17 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 // A loopback HTTP server on its own thread: answers one request, or, when
-// silent, accepts and never says a word. Port 0: any free one.
+// silent, accepts and never says a word; or answers every request with what
+// `answer` gives at that moment. Port 0: any free one.
 class LoopbackServer {
  public:
-  explicit LoopbackServer(bool silent, int port = 0);
+  explicit LoopbackServer(bool silent, int port = 0) : LoopbackServer(silent, port, nullptr) {}
+  explicit LoopbackServer(std::function<std::string()> answer) : LoopbackServer(false, 0, std::move(answer)) {}
   LoopbackServer(const LoopbackServer&) = delete;
   LoopbackServer& operator=(const LoopbackServer&) = delete;
   ~LoopbackServer();
@@ -22,9 +25,11 @@ class LoopbackServer {
   bool waitForConnection(DWORD ms);
 
  private:
+  LoopbackServer(bool silent, int port, std::function<std::string()> answer);
   static DWORD WINAPI serve(void* parameter);
 
   bool silent_;
+  std::function<std::string()> answer_;
   HANDLE stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   HANDLE connected_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   UINT_PTR listener_;  // a SOCKET: the header stays free of winsock2.h

@@ -17,6 +17,7 @@ namespace {
 const wchar_t kReadFailed[] = L"Не удаётся прочитать файл настроек Privoxy.";
 const wchar_t kBackupFailed[] = L"Не удаётся сохранить резервную копию файла настроек Privoxy.";
 const wchar_t kSaveFailed[] = L"Не удаётся сохранить файл настроек Privoxy.";
+const wchar_t kInUse[] = L"Файл настроек Privoxy занят другой программой. Закройте её и попробуйте снова.";
 const char kUserText[] = "listen-address  127.0.0.1:8118\r\nforward-socks4a / 10.0.0.1:9050 .\r\n";
 
 // The configuration file and its backup, in a folder of their own.
@@ -34,6 +35,8 @@ struct FailureCase {
   std::optional<std::string> backupAfter;  // none: no backup may exist
   DWORD exitCode;  // the driver: 0 when the state read back is off, as asked, 2 when still on; the command: its error
   const wchar_t* command = nullptr;  // Veilmark's switch command before the path; none: the driver
+  bool held = false;                 // another program holds the file open, without delete sharing
+  bool storedElsewhere = false;      // the stored setting names another file
 };
 
 void expectErrorBox(const MessageBoxSeen& box, const wchar_t* message) {
@@ -65,8 +68,13 @@ TEST(SwitchFailures, ReportEachFailingStepAndKeepTheFiles) {
          CreateHardLinkW(f.folder.file(L"kept.txt").c_str(), f.config.c_str(), nullptr);
        },
        {}, false, kUserText, 0},
+      {"held by another program: in use, not protected; nothing written",
+       [](const Files& f) { writeBytes(f.config, kUserText); }, {kInUse}, true, std::nullopt, 2, nullptr, true},
       {"switch command: switched quietly", [](const Files& f) { writeBytes(f.config, kUserText); }, {}, false,
        kUserText, 0, L"/switch off"},
+      {"switch command for a file other than the stored one: refused, nothing touched",
+       [](const Files& f) { writeBytes(f.config, kUserText); }, {}, true, std::nullopt,
+       static_cast<DWORD>(E_ACCESSDENIED), L"/switch off", false, true},
       {"switch command, missing file: the error's number, no box", [](const Files&) {}, {}, true, std::nullopt,
        static_cast<DWORD>(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)), L"/switch off"},
       {"malformed switch command: nothing touched", [](const Files& f) { writeBytes(f.config, kUserText); }, {},
@@ -77,6 +85,11 @@ TEST(SwitchFailures, ReportEachFailingStepAndKeepTheFiles) {
     const Files files;
     c.prepare(files);
     const auto before = readBytes(files.config);
+    // Stored as typed, in other letters: the command compares full paths, case aside.
+    storeSetting(c.storedElsewhere ? files.folder.file(L"other.txt") : CharUpperW(std::wstring(files.config).data()));
+    const HANDLE holder = c.held ? CreateFileW(files.config.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                               nullptr, OPEN_EXISTING, 0, nullptr)
+                                 : INVALID_HANDLE_VALUE;
 
     const std::wstring quoted = L"\"" + files.config + L"\"";
     const Program driver(c.command ? veilmarkPath() : besideTests(L"switch_driver.exe"),
@@ -84,6 +97,7 @@ TEST(SwitchFailures, ReportEachFailingStepAndKeepTheFiles) {
     for (const wchar_t* message : c.messages) expectErrorBox(driver.answerMessageBox(), message);
     ASSERT_TRUE(driver.waitForExit()) << "more messages than expected, or no end";
     EXPECT_EQ(driver.exitCode(), c.exitCode);
+    if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
 
     EXPECT_EQ(readBytes(files.config) == before, c.configUnchanged);
     EXPECT_EQ(readBytes(files.backup), c.backupAfter);
@@ -91,7 +105,9 @@ TEST(SwitchFailures, ReportEachFailingStepAndKeepTheFiles) {
     if (c.backupAfter) {
       EXPECT_EQ(nameCount(files.backup), 1u);
     }
+    for (const std::wstring& name : files.folder.names()) EXPECT_NE(name[0], L'~') << "left beside the file";
   }
+  clearSettings();
 }
 
 // Run by protected_switch.sh alone, as a user who may not write the folder of
@@ -100,6 +116,7 @@ TEST(SwitchFailures, ReportEachFailingStepAndKeepTheFiles) {
 TEST(SwitchFailures, DISABLED_ProtectedFileAsksForAdministratorRights) {
   const wchar_t* const config = _wgetenv(L"VEILMARK_PROTECTED_CONFIG");
   ASSERT_NE(config, nullptr);
+  storeSetting(config);  // the switch command's one file
   const auto before = readBytes(config);
   const std::pair<int, const wchar_t*> answers[] = {{IDNO, kBackupFailed}, {IDYES, kSaveFailed}};
   for (const auto& [answer, then] : answers) {

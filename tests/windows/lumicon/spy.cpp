@@ -17,6 +17,8 @@ std::vector<ShellCall> calls;
 std::vector<std::wstring> lines;
 BOOL shellAnswer = TRUE;
 unsigned refusedAdds = 0;
+bool refusedAddsGetIn = false;
+std::optional<bool> iconIn;
 ShellVersion version = ShellVersion::Real;
 std::function<bool(const std::wstring&)> failLine;
 std::function<void()> duringShellCall;
@@ -25,6 +27,8 @@ void reset() {
   calls.clear();
   shellAnswer = TRUE;
   refusedAdds = 0;
+  refusedAddsGetIn = false;
+  iconIn.reset();
   version = ShellVersion::Real;
   failLine = nullptr;
   duringShellCall = nullptr;
@@ -55,8 +59,17 @@ BOOL WINAPI recordShellCall(DWORD message, PNOTIFYICONDATAA record) {
   const BYTE* start = reinterpret_cast<const BYTE*>(record);
   spy::calls.push_back({message, std::vector<BYTE>(start, start + record->cbSize), GetTickCount()});
   if (spy::duringShellCall) spy::duringShellCall();
-  if (message != NIM_ADD || spy::refusedAdds == 0) return spy::shellAnswer;
+  // An icon the shell is known to lack takes no modify; one it has, no add.
+  if (message == NIM_DELETE) spy::iconIn = false;
+  if (message == NIM_MODIFY && spy::iconIn == false) return FALSE;
+  if (message != NIM_ADD) return spy::shellAnswer;
+  if (spy::iconIn == true) return FALSE;
+  if (spy::refusedAdds == 0) {
+    spy::iconIn = spy::shellAnswer != FALSE;
+    return spy::shellAnswer;
+  }
   --spy::refusedAdds;
+  spy::iconIn = spy::refusedAddsGetIn;
   return FALSE;
 }
 

@@ -8,6 +8,7 @@
 #include <shellapi.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,10 @@ extern std::vector<std::wstring> lines;
 extern BOOL shellAnswer;
 // NIM_ADD calls still to be refused before shellAnswer answers them.
 extern unsigned refusedAdds;
+// Whether those refused adds got the icon in all the same (a time-out), and
+// whether the shell has the icon: nothing while it has not been asked.
+extern bool refusedAddsGetIn;
+extern std::optional<bool> iconIn;
 extern ShellVersion version;
 // Runs inside each shell call, as the shell's own messages may run there.
 extern std::function<void()> duringShellCall;

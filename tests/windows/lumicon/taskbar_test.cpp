@@ -209,6 +209,7 @@ struct RetryRow {
   DWORD watch;                // ms of messages pumped after the first add
   std::vector<DWORD> addsAt;  // ms after the first add, one per NIM_ADD
   bool retrying;              // the retry timer still runs at the end
+  bool gotIn = false;         // the refused adds got the icon in all the same
 };
 
 const RetryRow kRetryRows[] = {
@@ -218,6 +219,7 @@ const RetryRow kRetryRows[] = {
     {"hidden while refused: no more adds", 100, Meanwhile::Hide, 1500, 3500, {0, 1000}, false},
     {"restart while refused: at once, then 1 s", 100, Meanwhile::Restart, 500, 2000, {0, 500, 1500}, true},
     {"restart taken: no more adds", 1, Meanwhile::Restart, 500, 2000, {0, 500}, false},
+    {"refused, yet got in: the retry finds it there", 1, Meanwhile::Nothing, 0, 2500, {0}, false, true},
 };
 
 TEST_F(TaskbarTest, RefusedAddIsTriedAgainEverLater) {
@@ -225,6 +227,7 @@ TEST_F(TaskbarTest, RefusedAddIsTriedAgainEverLater) {
     SCOPED_TRACE(row.name);
     spy::reset();
     spy::refusedAdds = row.refused;
+    spy::refusedAddsGetIn = row.gotIn;
     const Control control = createControl(site(true, L"stMain").get(), true);
     control.show(true);
     ASSERT_EQ(spy::calls.size(), 1u);

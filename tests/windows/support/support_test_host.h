@@ -8,7 +8,9 @@
 #include "program_driver.h"
 #include "test_files.h"
 
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace support_test {
 
@@ -31,14 +33,32 @@ class TestApplication : public IOxApplication {
 };
 
 // Windows without long-path support, as most machines run it (Wine has no
-// such limit): while this lives, the library's CreateFileW and MoveFileExW
-// refuse a path of MAX_PATH characters or more that is not in \\?\ form.
+// such limit): while this lives, the library's calls that take paths refuse
+// one of MAX_PATH characters or more that is not in \\?\ form.
 class MaxPathLimit {
  public:
   MaxPathLimit();
 
  private:
-  ImportPatch create_, move_;
+  std::vector<std::unique_ptr<ImportPatch>> patches_;
+};
+
+// The library's file operations (the calls that open, write, link, stamp or
+// move a file), counted while this lives: the one numbered `at` (from 1) ends
+// the process on the spot, as a kill would, when `error` is 0, and otherwise
+// fails with `error` (ERROR_NOT_SUPPORTED at CreateHardLinkW: a file system
+// without links).
+class FileCalls {
+ public:
+  FileCalls(unsigned at, DWORD error);
+  ~FileCalls();
+  FileCalls(const FileCalls&) = delete;
+  FileCalls& operator=(const FileCalls&) = delete;
+  // The names of those made so far, in their order.
+  const std::vector<const char*>& made() const;
+
+ private:
+  std::vector<std::unique_ptr<ImportPatch>> patches_;
 };
 
 // Runs this test program again with `arguments`; returns its exit code.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <functional>
 
 #include "support_test_host.h"
@@ -154,46 +156,146 @@ TEST_F(TextFileTest, FailedWritesLeaveTheOldFileAndNoTemporaryFile) {
   EXPECT_EQ(readBytes(folder_.file(L"fresh.txt")), "new");
 }
 
+// The switch's use of a file: read it, then replace it with "new" while the
+// backup keeps what was read. Its status and *backupFailed.
+HRESULT replaceKeepingBackup(IOxTextFile* file, const std::wstring& path, VARIANT_BOOL* backupFailed) {
+  ox::Ptr<IOxBackedUpFile> opened;
+  ox::Bstr read;
+  const OxBytes piece{"new", 3};
+  *backupFailed = VARIANT_FALSE;
+  HRESULT status = file->OpenKeepingBackup(path.c_str(), (path + L".BAK").c_str(), opened.put());
+  if (SUCCEEDED(status)) status = opened->ReadBytes(read.put());
+  if (SUCCEEDED(status)) status = opened->Replace(read.get(), &piece, 1, backupFailed);
+  return status;
+}
+
+constexpr wchar_t kReplaceChild[] = L"--replace-ended-at=";
+
+// The run that a planned file operation ends: --replace-ended-at=N:PATH.
+[[maybe_unused]] const bool replaceChildRun = [] {
+  const wchar_t* plan = wcsstr(GetCommandLineW(), kReplaceChild);
+  if (!plan) return false;
+  wchar_t* path = nullptr;
+  const FileCalls calls(wcstoul(plan + wcslen(kReplaceChild), &path, 10), 0);
+  VARIANT_BOOL backupFailed;
+  ExitProcess(SUCCEEDED(replaceKeepingBackup(ox::create(oxCreateTextFile).get(), path + 1, &backupFailed)) ? 0 : 1);
+}();
+
+// A switch's folder: the file "old", its backup "earlier", maybe a second
+// name of the file, a name like a leftover's and a leftover's name that a
+// running write holds.
+struct SwitchFolder {
+  SwitchFolder(const TempFolder& folder, bool secondName) : path(folder.file(L"config.txt")) {
+    for (const std::wstring& name : folder.names()) DeleteFileW(folder.file(name).c_str());
+    writeBytes(path, "old");
+    writeBytes(path + L".BAK", "earlier");
+    writeBytes(folder.file(names[2]), "");
+    writeBytes(folder.file(names[3]), "");
+    running = CreateFileW(folder.file(names[3]).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (secondName && CreateHardLinkW(folder.file(L"kept.txt").c_str(), path.c_str(), nullptr)) names.push_back(L"kept.txt");
+  }
+  ~SwitchFolder() { CloseHandle(running); }
+  // The file is the old or the new bytes, the backup the earlier or the old
+  // ones in a file of its own; returns "file/backup".
+  std::string expectWhole() const {
+    const std::optional<std::string> file = readBytes(path), kept = readBytes(path + L".BAK");
+    EXPECT_TRUE(file == "old" || file == "new") << (file ? *file : "no file");
+    EXPECT_TRUE(kept == "earlier" || kept == "old") << (kept ? *kept : "no backup");
+    EXPECT_EQ(nameCount(path + L".BAK"), 1u);
+    return (file ? *file : "-") + "/" + (kept ? *kept : "-");
+  }
+
+  const std::wstring path;
+  std::vector<std::wstring> names = {L"config.txt", L"config.txt.BAK", L"~veilmark-notes.tmp",
+                                     L"~veilmark-00000000000000AB.tmp"};
+  HANDLE running;
+};
+
 // The backup is the file's own data where that may be shared, else a copy;
-// either way it keeps the bytes read once the file is replaced.
+// either way it keeps the bytes read once the file is replaced, and never
+// while the file is not.
 TEST_F(TextFileTest, BackupKeepsTheBytesRead) {
   const std::wstring path = folder_.file(L"config.txt"), backup = path + L".BAK", other = folder_.file(L"other.txt");
   const struct {
     const char* name;
     bool readOnly, secondName;
-    DWORD backupNames;  // before the file is replaced
   } cases[] = {
-      {"plain file: a second name", false, false, 2},
-      {"read-only file: a writable copy", true, false, 1},
-      {"file with another name: a copy, the other name left alone", false, true, 1},
+      {"plain file: a second name", false, false},
+      {"read-only file, not replaced: a writable copy", true, false},
+      {"file with another name: a copy, the other name left alone", false, true},
   };
   for (const auto& c : cases) {
     writeBytes(path, "old", c.readOnly);
     ASSERT_TRUE(!c.secondName || CreateHardLinkW(other.c_str(), path.c_str(), nullptr)) << c.name;
-    ox::Bstr bytes;
     VARIANT_BOOL backupFailed = VARIANT_TRUE;
-    ASSERT_EQ(file_->ReadBytesKeepingBackup(path.c_str(), backup.c_str(), bytes.put(), &backupFailed), S_OK) << c.name;
-    EXPECT_EQ(bytes.bytes(), "old") << c.name;
+    EXPECT_EQ(replaceKeepingBackup(file_.get(), path, &backupFailed), c.readOnly ? E_ACCESSDENIED : S_OK) << c.name;
     EXPECT_EQ(backupFailed, VARIANT_FALSE) << c.name;
-    EXPECT_EQ(nameCount(backup), c.backupNames) << c.name;
-    EXPECT_FALSE(GetFileAttributesW(backup.c_str()) & FILE_ATTRIBUTE_READONLY) << c.name;
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    writeRaw(path, {"new"});
+    EXPECT_EQ(readBytes(path), c.readOnly ? "old" : "new") << c.name;
     EXPECT_EQ(readBytes(backup), "old") << c.name;
     EXPECT_EQ(nameCount(backup), 1u) << c.name;
+    EXPECT_FALSE(GetFileAttributesW(backup.c_str()) & FILE_ATTRIBUTE_READONLY) << c.name;
     EXPECT_EQ(readBytes(other), c.secondName ? std::optional<std::string>("old") : std::nullopt) << c.name;
     expectOnly(c.secondName ? std::vector<std::wstring>{L"config.txt", L"config.txt.BAK", L"other.txt"}
                             : std::vector<std::wstring>{L"config.txt", L"config.txt.BAK"});
     DeleteFileW(other.c_str());
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   }
   writeBytes(backup, "older", true);
-  ox::Bstr bytes;
   VARIANT_BOOL backupFailed = VARIANT_FALSE;
-  EXPECT_EQ(file_->ReadBytesKeepingBackup(path.c_str(), backup.c_str(), bytes.put(), &backupFailed),
-            HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(replaceKeepingBackup(file_.get(), path, &backupFailed), HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED));
   EXPECT_EQ(backupFailed, VARIANT_TRUE) << "a read-only backup is refused";
   EXPECT_EQ(readBytes(backup), "older");
   expectOnly({L"config.txt", L"config.txt.BAK"});
+}
+
+// A replace ended (as by a kill) or failing with each error at each of the
+// library's file operations in turn, for a file whose backup becomes its
+// data's own name and for one whose backup is a copy: no byte is lost, the
+// failure told is the one met, and nothing is left beside the file but what
+// a kill left, which the next replace's start (or RemoveLeftovers) removes.
+TEST_F(TextFileTest, EndedOrFailingAtAnyFileOperation) {
+  std::string table;
+  for (const bool secondName : {false, true}) {
+    std::vector<const char*> calls;
+    {
+      const SwitchFolder files(folder_, secondName);
+      const FileCalls counted(0, 0);
+      VARIANT_BOOL backupFailed;
+      ASSERT_EQ(replaceKeepingBackup(file_.get(), files.path, &backupFailed), S_OK);
+      calls = counted.made();
+    }
+    for (unsigned at = 1; at <= calls.size(); ++at) {
+      const std::string point = std::string(secondName ? "copy " : "link ") + std::to_string(at) + " " + calls[at - 1];
+      table += point;
+      for (const DWORD error : {DWORD{0}, DWORD{ERROR_ACCESS_DENIED}, DWORD{ERROR_SHARING_VIOLATION},
+                                DWORD{ERROR_DISK_FULL}, DWORD{ERROR_NOT_SUPPORTED}}) {
+        SCOPED_TRACE(point + ", error " + std::to_string(error));
+        const SwitchFolder files(folder_, secondName);
+        HRESULT status = S_OK;
+        if (!error) {
+          ASSERT_EQ(runChild(kReplaceChild + std::to_wstring(at) + L":" + files.path), 99u);
+        } else {
+          const FileCalls failing(at, error);
+          VARIANT_BOOL backupFailed;
+          status = replaceKeepingBackup(file_.get(), files.path, &backupFailed);
+        }
+        const std::string outcome = files.expectWhole();
+        table += " | " + (FAILED(status) ? "failed " : std::string()) + outcome;
+        if (!error) {
+          table += " +" + std::to_string(folder_.names().size() - files.names.size());
+          EXPECT_EQ(file_->RemoveLeftovers(files.path.c_str()), S_OK);
+        } else if (FAILED(status)) {
+          EXPECT_EQ(status, HRESULT_FROM_WIN32(error));
+          EXPECT_EQ(outcome.substr(0, 4), "old/");
+        } else {
+          EXPECT_EQ(outcome, "new/old");
+        }
+        expectOnly(files.names);
+      }
+      table += "\n";
+    }
+  }
+  std::printf("%s", table.c_str());
 }
 
 // A text no BSTR can hold must fail: a null BSTR would be written as an empty file.
@@ -224,6 +326,14 @@ TEST_F(TextFileTest, FilesInAFolderOf240CharactersAreReplaced) {
     EXPECT_EQ(readBytes(path), "new") << narrow(path);
     DeleteFileW(path.c_str());
   }
+  // A file of 256 characters, whose backup's path does not fit.
+  const std::wstring path = folder + L"\\config-0256.txt";
+  writeBytes(path, "old");
+  VARIANT_BOOL backupFailed;
+  EXPECT_EQ(replaceKeepingBackup(file_.get(), path, &backupFailed), S_OK);
+  EXPECT_EQ(readBytes(path + L".BAK"), "old");
+  DeleteFileW(path.c_str());
+  DeleteFileW((path + L".BAK").c_str());
   EXPECT_TRUE(RemoveDirectoryW(folder.c_str())) << "a temporary file was left behind";
 }
 

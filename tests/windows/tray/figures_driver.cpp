@@ -36,9 +36,9 @@ struct Figures {
   std::vector<std::wstring> lateLibrariesLoaded;
 };
 
-// What only the settings and Open dialogs, the reload request and the look
-// for Tor need.
-const wchar_t* const kLateLibraries[] = {L"comctl32.dll", L"comdlg32.dll", L"wininet.dll", L"ws2_32.dll"};
+// What only the settings and Open dialogs and the reload request need (the
+// look at the running Privoxy and Tor, made at start, needs ws2_32).
+const wchar_t* const kLateLibraries[] = {L"comctl32.dll", L"comdlg32.dll", L"wininet.dll"};
 
 std::vector<std::wstring> lateLibrariesLoaded(const Program& program) {
   const HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, program.id());

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Takes a picture of Veilmark's icon in the taskbar of a 144-DPI screen, for
-# people to judge its sharpness: started with forwarding off, the icon is
-# clicked, and with nothing on Tor's port the warning balloon comes up too.
+# people to judge its sharpness: switched on by a click while the Privoxy the
+# file names runs on another copy, it shows its warned picture and balloon.
 # Usage: tray_dpi_screenshot.sh VEILMARK_EXE OUTPUT_FOLDER
 # Leaves tray-144dpi.png (the desktop, with the balloon) and
 # tray-144dpi-zoom.png (the taskbar's right end, each pixel made 4 x 4) there.
@@ -11,7 +11,7 @@ set -euo pipefail
 exe=$(readlink -f "$1") output=$2
 export WINEDEBUG=-all LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8
 mkdir -p "$output"
-work=$(mktemp -d)
+work=$(mktemp -d) privoxy_pid=
 desktop_key='HKCU\Control Panel\Desktop'
 setting_key='HKCU\Software\Oxlen\Oxlen - Veilmark'
 
@@ -31,11 +31,15 @@ restore() {
     wine reg delete "$desktop_key" /v LogPixels /f >/dev/null 2>&1 || true
   fi
   wine reg delete "$setting_key" /f >/dev/null 2>&1 || true
+  kill "$privoxy_pid" 2>/dev/null || true
   rm -rf "$work"
 }
 trap restore EXIT
 
-printf 'listen-address 127.0.0.1:8118\r\n' >"$work/config.txt"
+# Privoxy on another copy of the file.
+. "$(dirname "$0")/../../../scripts/privoxy-env.sh"
+start_own_privoxy "$work" "$work/copy.txt"
+printf 'listen-address 127.0.0.1:%s\r\n' $port >"$work/config.txt"
 wine reg add "$setting_key" /v 'Privoxy config file' /t REG_SZ /d "$(winepath -w "$work/config.txt")" /f >/dev/null
 wine reg add "$desktop_key" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
 # A desktop with a taskbar, whose notification area holds the icon.
@@ -56,7 +60,7 @@ if [ -n "$started" ]; then
   sleep 6  # the taskbar comes up and the icon is painted
   # The icon is the last one at the taskbar's right end.
   xdotool mousemove $((width - 14)) $((height - 14)) click 1
-  sleep 4  # the switch, then the 2 s that Tor is given to answer
+  sleep 4  # the switch, then the look at Privoxy
   grep -q '^forward-socks4a' "$work/config.txt" || { echo "the click did not switch forwarding on" >&2; status=1; }
   import -window root -crop "${width}x$height+0+0" "$output/tray-144dpi.png"
   # The taskbar's right end, where the notification area is.

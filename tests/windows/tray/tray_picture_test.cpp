@@ -1,16 +1,12 @@
 // The tray pictures at the screen's DPI: drawn for that size, with soft
-// edges, not a 16-pixel image stretched; loaded again when the DPI changes.
-#include "app/frmMain.h"
-#include "app/modMain.h"
-#include "import_patch.h"
+// edges, not a 16-pixel image stretched.
+#include "oxlensupport.hpp"
 #include "tray_program.h"
 
 #include <gtest/gtest.h>
 #include <objbase.h>
 #include <olectl.h>
-#include <shellapi.h>
 
-#include <cstring>
 #include <cwchar>
 #include <vector>
 
@@ -67,54 +63,6 @@ TEST(TrayPicture, LoadedAtTheSmallIconSizeOfTheDpi) {
     RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", REG_DWORD, &saved, sizeof saved);
   else
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels");
-}
-
-// The system's DPI as the support library is told it, and the width of the
-// last icon the control gave the shell.
-UINT systemDpi = 96;
-UINT shownWidth = 0;
-
-UINT WINAPI testDpi() { return systemDpi; }
-
-FARPROC WINAPI procedureWithTestDpi(HMODULE module, LPCSTR name) {
-  if (!IS_INTRESOURCE(name) && std::strcmp(name, "GetDpiForSystem") == 0)
-    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&testDpi));
-  return GetProcAddress(module, name);
-}
-
-BOOL WINAPI recordIcon(DWORD message, PNOTIFYICONDATAA data) {
-  if (message == NIM_MODIFY && (data->uFlags & NIF_ICON)) shownWidth = describe(data->hIcon) % kBlended;
-  return TRUE;
-}
-
-// The patches end before COM lets Lumicon.dll go.
-void changeDpiUnderTheLoadedForm() {
-  const ImportPatch dpi(GetModuleHandleW(L"oxlensupport0100.dll"), "kernel32.dll", "GetProcAddress",
-                        reinterpret_cast<void*>(&procedureWithTestDpi));
-  const TempFolder folder;
-  ConfigFileName = folder.file(L"config.txt");
-  writeBytes(ConfigFileName, configText(true));
-  frmMain().load();
-  const ImportPatch shell(GetModuleHandleW(L"Lumicon.dll"), "shell32.dll", "Shell_NotifyIconA",
-                          reinterpret_cast<void*>(&recordIcon));
-  UINT taskbarCreated = 0;
-  ox::check(oxGet_WM_TASKBAR_CREATED(&taskbarCreated));
-  const struct {
-    UINT message, dpi, width;
-  } cases[] = {{WM_DPICHANGED, 144, 24}, {taskbarCreated, 192, 32}, {WM_DPICHANGED, 96, 16}};
-  for (const auto& c : cases) {
-    systemDpi = c.dpi;
-    RECT suggested{0, 0, 100, 100};
-    SendMessageW(frmMain().hwnd(), c.message, MAKEWPARAM(c.dpi, c.dpi), reinterpret_cast<LPARAM>(&suggested));
-    EXPECT_EQ(shownWidth, c.width) << c.dpi << " DPI, message " << c.message;
-  }
-  frmMain().unload();
-}
-
-TEST(TrayPicture, LoadedAgainAtTheNewSizeWhenTheDpiChanges) {
-  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-  changeDpiUnderTheLoadedForm();
-  CoUninitialize();
 }
 
 }  // namespace

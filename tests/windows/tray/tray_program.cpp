@@ -2,9 +2,15 @@
 
 #include <algorithm>
 
-std::string configText(bool forwarding) {
-  return std::string("listen-address  127.0.0.1:8118\r\n") + (forwarding ? "" : "#") +
-         "forward-socks4a / 127.0.0.1:9050 .\r\n";
+std::string configText(bool forwarding, int privoxyPort) {
+  const std::string privoxy = privoxyPort ? "127.0.0.1:" + std::to_string(privoxyPort) : "privoxy.invalid:8118";
+  return "listen-address  " + privoxy + "\r\n" + (forwarding ? "" : "#") + "forward-socks4a / 127.0.0.1:9050 .\r\n";
+}
+
+std::string statusPage(bool forwards) {
+  return std::string("HTTP/1.1 200 OK\r\n\r\n<h2>The following options were given in the <a href=\"c\">config "
+                     "file</a>:</h2>\n<p>\n") +
+         (forwards ? "<a href=\"f\">forward-socks4a</a> / 127.0.0.1:9050 .<br>\n" : "") + "</p>";
 }
 
 bool forwardingIn(const std::wstring& path) {
@@ -77,7 +83,7 @@ std::vector<IconLook> trayIcons() {
   for (HWND icon : trayIconWindows()) {
     RECT place;
     if (!GetWindowRect(icon, &place)) continue;
-    int drawn = 0, coloured = 0;
+    int drawn = 0, coloured = 0, yellow = 0;
     const std::vector<DWORD> pixels = screenPixels(place);
     const DWORD background = pixels.empty() ? 0 : pixels.front();
     for (DWORD pixel : pixels) {
@@ -85,9 +91,10 @@ std::vector<IconLook> trayIcons() {
       ++drawn;
       const int red = (pixel >> 16) & 0xFF, green = (pixel >> 8) & 0xFF, blue = pixel & 0xFF;
       if (std::max({red, green, blue}) - std::min({red, green, blue}) > 48) ++coloured;
+      if (red > 200 && green > 170 && blue < 80) ++yellow;
     }
     if (drawn < 20) continue;
-    looks.push_back(coloured > 20 ? IconLook::Coloured : IconLook::Grey);
+    looks.push_back(yellow > 4 ? IconLook::Warned : coloured > 20 ? IconLook::Coloured : IconLook::Grey);
   }
   return looks;
 }

@@ -14,8 +14,8 @@ inline const wchar_t kControlClass[] = L"LumiconSysTray";
 inline const wchar_t kMenuClass[] = L"#32768";
 
 // How an icon in the tray looks on screen: the on picture is coloured, the
-// off picture grey.
-enum class IconLook { Coloured, Grey };
+// off picture grey, the on picture under a yellow warning mark warned.
+enum class IconLook { Coloured, Grey, Warned };
 // The icons that Wine's system tray shows right now, left to right; an icon
 // not yet painted is left out.
 std::vector<IconLook> trayIcons();
@@ -26,8 +26,12 @@ std::vector<HWND> trayIconWindows();
 // the tray's own), else empty.
 std::wstring shownBalloon();
 
-// A configuration file whose forward line is in force, and one without.
-std::string configText(bool forwarding);
+// A configuration file whose forward line is in force, and one without; its
+// Privoxy listens on 127.0.0.1:privoxyPort, or (0) at a host name, so that
+// Veilmark does not ask it and tells nothing of it.
+std::string configText(bool forwarding, int privoxyPort = 0);
+// Privoxy's answer to its status page, with a forward option loaded or not.
+std::string statusPage(bool forwards);
 // The forwarding state as the file says it: a forward directive in force;
 // off while there is no file to read.
 bool forwardingIn(const std::wstring& path);

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
@@ -31,8 +33,8 @@ class Tray : public ::testing::Test {
     stopStartingWithWindows();
   }
   // Veilmark started on the test's configuration file, written afresh.
-  TrayProgram startOn(bool forwarding, const std::wstring& program = veilmarkPath()) {
-    writeBytes(config_, configText(forwarding));
+  TrayProgram startOn(bool forwarding, const std::wstring& program = veilmarkPath(), int privoxyPort = 0) {
+    writeBytes(config_, configText(forwarding, privoxyPort));
     return TrayProgram(config_, program);
   }
   // A copy of the program alone in the test's folder: no ReadMe.TXT beside it.
@@ -195,6 +197,15 @@ TEST_F(Tray, ExitWhileABoxIsOpenEndsQuietly) {
       if (!box) box = veilmark.process().findWindow(kFormClass, kSettingsCaption);
       return box && IsWindowVisible(box);
     }));
+    if (row.menuKeys.empty()) {
+      // One switch at a time: a click while its box is open starts no other.
+      veilmark.postMouse(WM_LBUTTONUP);
+      Sleep(1000);
+      const std::vector<HWND> windows = veilmark.process().windows();
+      EXPECT_EQ(std::count_if(windows.begin(), windows.end(),
+                              [](HWND w) { return IsWindowVisible(w) && className(w) == L"#32770"; }),
+                1);
+    }
     veilmark.postMouse(WM_RBUTTONUP);
     veilmark.menuKeys({VK_UP, VK_RETURN});
     EXPECT_TRUE(veilmark.waitForTray({}));
@@ -320,39 +331,58 @@ TEST_F(Tray, UnderProgramFilesTheVirtualStoreCopyIsSwitched) {
   for (auto folder = std::rbegin(folders); folder != std::rend(folders); ++folder) RemoveDirectoryW(folder->c_str());
 }
 
-// Forwarding switched on while nothing takes connections on Tor's port is
-// warned of; not when Tor answers, nor at start, nor on switching off.
-TEST_F(Tray, TorNotAnsweringIsWarnedOfAfterSwitchingOn) {
+// Switched on, the Privoxy the file names is asked what it runs and Tor is looked for: the most serious
+// finding is told in a balloon; pages going out without Tor warn on the picture until a later look agrees.
+TEST_F(Tray, TheRunningChainIsToldAfterSwitchingOn) {
+  enum Privoxy { OnTheFile, OnAnotherCopy, NotRunning };
   const struct {
     const char* name;
-    bool startsOn;
-    bool torListens;
-    bool warned;
+    Privoxy privoxy;
+    int torPort;  // 0: nothing listens on 9050 or 9150
+    IconLook look;
+    const wchar_t* balloon;  // none: no balloon comes
   } cases[] = {
-      {"switched on, nothing listens", false, false, true},
-      {"switched on, Tor answers", false, true, false},
-      {"switched off, nothing listens", true, false, false},
+      {"Privoxy on the file, Tor on 9050", OnTheFile, 9050, IconLook::Coloured, nullptr},
+      {"Privoxy on another copy", OnAnotherCopy, 9050, IconLook::Warned, L"работает не с этим файлом"},
+      {"Privoxy not running", NotRunning, 9050, IconLook::Coloured, L"На 127.0.0.1:1 Privoxy не отвечает"},
+      {"Tor only on 9150", OnTheFile, 9150, IconLook::Coloured, L"на 127.0.0.1:9150"},
+      {"no Tor", OnTheFile, 0, IconLook::Coloured, L"На 127.0.0.1:9050 никто"},
   };
   for (const auto& row : cases) {
     SCOPED_TRACE(row.name);
-    std::optional<LoopbackServer> tor;
-    if (row.torListens) tor.emplace(true, 9050);
-    TrayProgram veilmark = startOn(row.startsOn);
-    ASSERT_TRUE(veilmark.waitForTray({lookOf(config_)}));
+    std::atomic<bool> onTheFile = row.privoxy == OnTheFile;
+    std::optional<LoopbackServer> privoxy, tor;
+    if (row.privoxy != NotRunning) privoxy.emplace([&] { return statusPage(onTheFile && forwardingIn(config_)); });
+    if (row.torPort) tor.emplace(true, row.torPort);
+    TrayProgram veilmark = startOn(false, veilmarkPath(), privoxy ? privoxy->port() : 1);
+    ASSERT_TRUE(veilmark.waitForTray({IconLook::Grey}));
+    const ULONGLONG clicked = GetTickCount64();
     veilmark.mouse(WM_LBUTTONUP);
-    EXPECT_TRUE(veilmark.waitForTray({lookOf(config_)}));
-    const bool warned = waitUntil([] { return shownBalloon().find(L"127.0.0.1:9050") != std::wstring::npos; }, 4000);
-    EXPECT_EQ(warned, row.warned);
+    EXPECT_TRUE(veilmark.waitForTray({row.look}));
+    std::printf("click to the picture: %llu ms\n", GetTickCount64() - clicked);
+    // Wine's tray puts a balloon up 2 s after it is asked for; the picture has settled by then.
+    EXPECT_EQ(waitUntil([&] {
+                const std::wstring shown = shownBalloon();
+                return !shown.empty() && (!row.balloon || shown.find(row.balloon) != std::wstring::npos);
+              }, 4000), row.balloon != nullptr) << narrow(shownBalloon());
+    EXPECT_EQ(trayIcons(), std::vector{row.look});
+    // Privoxy started again on the right file: seen once the menu opens.
+    onTheFile = true;
+    veilmark.postMouse(WM_RBUTTONUP);
+    veilmark.menuKeys({VK_ESCAPE});
+    EXPECT_TRUE(veilmark.waitForTray({row.look == IconLook::Warned ? IconLook::Coloured : row.look}));
     exitThroughMenu(veilmark);
   }
 }
 
-// The reload request goes through the user's proxy: one that takes the
-// connection and never answers holds neither the icon nor "Выход".
+// The reload request goes through the user's proxy, the look at Privoxy
+// straight to it: one that takes the connection and never answers holds
+// neither the icon nor "Выход".
 TEST_F(Tray, SilentProxyHoldsNeitherTheIconNorExit) {
-  LoopbackServer silent(true);
+  LoopbackServer silent(true), silentPrivoxy(true);
   const SystemProxy proxy(silent.port());
-  TrayProgram veilmark = startOn(false);
+  TrayProgram veilmark = startOn(false, veilmarkPath(), silentPrivoxy.port());
+  ASSERT_TRUE(silentPrivoxy.waitForConnection(kWaitMs));
   ASSERT_TRUE(veilmark.waitForTray({IconLook::Grey}));
   LARGE_INTEGER frequency, clicked, answered;
   QueryPerformanceFrequency(&frequency);
