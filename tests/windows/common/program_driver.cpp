@@ -132,12 +132,15 @@ Program::Program(const std::wstring& path, const std::wstring& arguments) {
 }
 
 Program::~Program() {
-  if (!waitForExit(0)) {
-    TerminateProcess(process_.hProcess, 99);
-    waitForExit();
-  }
+  end();
   CloseHandle(process_.hThread);
   CloseHandle(process_.hProcess);
+}
+
+void Program::end() {
+  if (waitForExit(0)) return;
+  TerminateProcess(process_.hProcess, 99);
+  waitForExit();
 }
 
 bool Program::waitForExit(DWORD ms) const { return WaitForSingleObject(process_.hProcess, ms) == WAIT_OBJECT_0; }

@@ -53,6 +53,8 @@ class Program {
   bool waitForExit(DWORD ms = kWaitMs) const;
   // The exit code once it has ended; STILL_ACTIVE while it runs.
   DWORD exitCode() const;
+  // Ends it at once should it still run (a test that failed midway).
+  void end();
 
   // Top-level windows of this process, hidden ones too.
   std::vector<HWND> windows() const;

@@ -64,7 +64,9 @@ std::optional<std::string> readBytes(const std::wstring& path) {
 }
 
 void writeBytes(const std::wstring& path, const std::string& bytes, bool readOnly) {
-  const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  // Saved as an editor saves: a program reading the file this moment (Veilmark
+  // following an edit) goes on reading instead of failing the save.
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
   DWORD written = 0;
   const bool whole = file != INVALID_HANDLE_VALUE &&
                      WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&

@@ -27,7 +27,14 @@ bool forwardingIn(const std::wstring& path) {
 TrayProgram::TrayProgram(const std::wstring& configPath, const std::wstring& program)
     : program_((storeSetting(configPath), program)) {}
 
-TrayProgram::~TrayProgram() = default;
+// A test that failed midway leaves Veilmark running. Its icon would stay in
+// the tray and fail every test after it, so the icon is swept as the mouse
+// over the tray sweeps the icons of ended programs.
+TrayProgram::~TrayProgram() {
+  if (program_.waitForExit(0)) return;
+  program_.end();
+  for (HWND icon : trayIconWindows()) SendMessageW(icon, WM_MOUSEMOVE, 0, 0);
+}
 
 // Wine's tray on a desktop of its own: a tool window holding one child window per icon.
 // Its classes are Wine 8's (Debian 12, the 64-bit tests) or Wine 10's (the 32-bit tests
