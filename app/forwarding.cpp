@@ -44,15 +44,17 @@ void ShowSwitchError(const ox::Error& error, SwitchFailure::Step step) {
 
 }  // namespace
 
-bool IsForwardingOn(bool quietly) {
+bool IsForwardingOn(bool quietly, ListeningIn* listening) {
   const std::wstring config = ConfigFileInUse(ConfigFileName);
   ox::Bstr text;
+  if (listening) listening->reset();
   try {
     text = ReadFileBytes(config);
   } catch (const ox::Error& error) {
     if (!quietly) ShowError(error, StepFailed[SwitchFailure::Read]);
     return false;
   }
+  if (listening) *listening = privoxy_status::listenAddresses(text.bytes());
   return privoxy_config::isForwardingOn(text.bytes());
 }
 

@@ -1,7 +1,6 @@
 #include "app/frmMain.h"
 
 #include "app/chain_check.h"
-#include "app/forwarding.h"
 #include "app/frmSettings.h"
 #include "app/modMain.h"
 #include "app/program_objects.h"
@@ -202,7 +201,7 @@ void FrmMain::mnuHelp_Click(int index) {
 }
 
 void FrmMain::UpdateMenuChecks() {
-  menus_->setChecked(mnuContext(ForwardingItem), IsForwardingOn());
+  menus_->setChecked(mnuContext(ForwardingItem), IsForwardingOn(false, &listening_));
   ReadAutoRunMark();
 }
 
@@ -211,7 +210,7 @@ void FrmMain::ShowForwardingState(bool quietly) {
   // The file read may not be the one watched: another chosen in the settings,
   // or a VirtualStore copy that a program without a manifest made meanwhile.
   WatchConfigFile();
-  const bool on = IsForwardingOn(quietly);
+  const bool on = IsForwardingOn(quietly, &listening_);
   if (!isLoaded()) return;
   // A read nobody asked for (the one after the program's own write, say)
   // leaves an icon that is right alone: updating it calls into the shell,
@@ -237,11 +236,9 @@ void FrmMain::WatchConfigFile() {
 
 void FrmMain::CheckRunningChain(bool tellAgain) {
   retell_ = retell_ || tellAgain;
-  ox::Bstr config;
   // A file that cannot be read has been reported, or is being replaced: nothing to ask.
-  if (FAILED(TextFile().ReadBytes(ConfigFileInUse(ConfigFileName).c_str(), VARIANT_TRUE, config.put()))) return;
-  CheckChain(hwnd(), kChainFindings, ++chainSerial_, privoxy_status::listenAddresses(config.bytes()),
-             menus_->checked(mnuContext(ForwardingItem)));
+  if (!listening_) return;
+  CheckChain(hwnd(), kChainFindings, ++chainSerial_, *listening_, menus_->checked(mnuContext(ForwardingItem)));
 }
 
 void FrmMain::ShowChainFindings(WPARAM serial, const ChainFindings& findings) {

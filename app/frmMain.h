@@ -4,6 +4,7 @@
 
 #include "app/chain_warning.h"
 #include "app/config_watch.h"
+#include "app/forwarding.h"
 #include "runtime/activex_control.h"
 #include "runtime/form.h"
 #include "runtime/menu_tree.h"
@@ -74,6 +75,8 @@ class FrmMain final : public runtime::Form {
   ChainWarning told_ = ChainWarning::None;
   bool retell_ = false;
   bool notThroughTor_ = false;
+  // Where the file had Privoxy listen when last read: the watch reads every change.
+  ListeningIn listening_;
   bool switching_ = false;
 };
 
