@@ -1,6 +1,5 @@
 #include "app/frmMain.h"
 
-#include "app/chain_check.h"
 #include "app/frmSettings.h"
 #include "app/modMain.h"
 #include "app/program_objects.h"
@@ -26,8 +25,9 @@ enum MouseButton : LONG { kLeft = 1, kRight = 2 };
 constexpr LONG kBaloonWarning = 2;
 constexpr LONG kWarningMs = 10000;
 
-// The findings of a check of the running chain: wParam its serial, lParam the findings.
-constexpr UINT kChainFindings = WM_APP;
+// The check of the running chain: its sockets' news (wParam a socket) and its timer.
+constexpr UINT kChainNews = WM_APP;
+constexpr UINT_PTR kChainTimer = 1;
 
 // The tray pictures, by TrayIcons_ index.
 enum TrayPicture { kOnPicture, kOffPicture, kNotThroughTorPicture };
@@ -102,6 +102,7 @@ void FrmMain::Load() {
 
 void FrmMain::Unload() {
   watch_.reset();
+  chain_.reset();
   stMain_->putBoolean(lumicon::kDispidVisible, false);
   stMain_->putRefObject(lumicon::kDispidIcon, nullptr);
   for (ox::Ptr<IPictureDisp>& picture : TrayIcons_) picture = nullptr;
@@ -111,8 +112,9 @@ void FrmMain::Unload() {
   menus_.reset();
 }
 
-void FrmMain::Message(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == kChainFindings) ShowChainFindings(wParam, *TakeChainFindings(lParam));
+void FrmMain::Message(UINT message, WPARAM wParam, LPARAM) {
+  if (!chain_) return;
+  if (const std::optional<ChainFindings> findings = chain_->Continue(message, wParam)) ShowChainFindings(*findings);
 }
 
 void FrmMain::stMain_MouseUp(LONG button) {
@@ -238,12 +240,14 @@ void FrmMain::CheckRunningChain(bool tellAgain) {
   retell_ = retell_ || tellAgain;
   // A file that cannot be read has been reported, or is being replaced: nothing to ask.
   if (!listening_) return;
-  CheckChain(hwnd(), kChainFindings, ++chainSerial_, *listening_, menus_->checked(mnuContext(ForwardingItem)));
+  // A check still on its way is for a file that may have changed since. It
+  // goes first: the two would share the timer.
+  chain_.reset();
+  chain_ = std::make_unique<ChainCheck>(hwnd(), kChainNews, kChainTimer, *listening_,
+                                        menus_->checked(mnuContext(ForwardingItem)));
 }
 
-void FrmMain::ShowChainFindings(WPARAM serial, const ChainFindings& findings) {
-  // A later check is on its way, for a file that may have changed since.
-  if (serial != chainSerial_) return;
+void FrmMain::ShowChainFindings(const ChainFindings& findings) {
   const ChainWarning warning = MostSerious(menus_->checked(mnuContext(ForwardingItem)), findings);
   const bool tell = warning != told_ || retell_;
   told_ = warning;

@@ -2,7 +2,7 @@
 // stMain) and the menu behind it. While it is loaded the program runs.
 #pragma once
 
-#include "app/chain_warning.h"
+#include "app/chain_check.h"
 #include "app/config_watch.h"
 #include "app/forwarding.h"
 #include "runtime/activex_control.h"
@@ -38,7 +38,7 @@ class FrmMain final : public runtime::Form {
   void createControls() override;
   void Load() override;
   void Unload() override;
-  void Message(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void Message(UINT message, WPARAM wParam, LPARAM) override;
 
   // The icon still answers while a menu, dialog or box of the program is
   // open, so "Выход" may unload the form inside any such modal call: after
@@ -53,11 +53,11 @@ class FrmMain final : public runtime::Form {
   // Follows changes to the file now in use for ConfigFileName (its
   // VirtualStore copy when there is one), unless that is followed already.
   void WatchConfigFile();
-  // Asks, off this thread, what the Privoxy that the file names runs, and
-  // whether Tor is there; the findings come back as a message. A warning
-  // already told is told again only when `tellAgain`.
+  // Asks, without waiting for the answer, what the Privoxy that the file
+  // names runs, and whether Tor is there. A warning already told is told
+  // again only when `tellAgain`.
   void CheckRunningChain(bool tellAgain);
-  void ShowChainFindings(WPARAM serial, const ChainFindings& findings);
+  void ShowChainFindings(const ChainFindings& findings);
   void ShowWarning(const BalloonText& balloon);
   void ReadAutoRunMark();
   void ToggleAutoRun();
@@ -69,9 +69,9 @@ class FrmMain final : public runtime::Form {
   std::unique_ptr<ConfigWatch> watch_;
   std::wstring watched_;
   ox::Ptr<IPictureDisp> TrayIcons_[3];
-  // The last check of the running chain: its serial, what it told, and
-  // whether the file forwards while Privoxy runs without Tor.
-  WPARAM chainSerial_ = 0;
+  // The last check of the running chain, what it told, and whether the file
+  // forwards while Privoxy runs without Tor.
+  std::unique_ptr<ChainCheck> chain_;
   ChainWarning told_ = ChainWarning::None;
   bool retell_ = false;
   bool notThroughTor_ = false;
