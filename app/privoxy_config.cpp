@@ -1,11 +1,25 @@
 #include "app/privoxy_config.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace privoxy_config {
 namespace {
 
 char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Where the next CR LF starts, else npos. memchr finds the CR: a find of the
+// pair compares byte by byte, and took most of a large file's switch.
+size_t findLineBreak(std::string_view bytes, size_t from) {
+  while (from < bytes.size()) {
+    const void* cr = std::memchr(bytes.data() + from, '\r', bytes.size() - from);
+    if (!cr) break;
+    from = static_cast<size_t>(static_cast<const char*>(cr) - bytes.data());
+    if (from + 1 < bytes.size() && bytes[from + 1] == '\n') return from;
+    ++from;
+  }
+  return std::string_view::npos;
+}
 
 // Calls visit(start, line) for every line and the offset where it starts: the
 // pieces between CR LF pairs, the last one after the final CR LF (empty when
@@ -14,7 +28,7 @@ template <class Visit>
 void forEachLine(std::string_view bytes, Visit visit) {
   if (bytes.empty()) return;
   for (size_t start = 0;;) {
-    const size_t end = bytes.find(LineBreak, start);
+    const size_t end = findLineBreak(bytes, start);
     if (!visit(start, bytes.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start))) return;
     if (end == std::string_view::npos) return;
     start = end + LineBreak.size();
