@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Footprint against the bare minimum, measured side by side: the switch
-# against a plain copy of the file, Veilmark's start-up and idle memory
-# against a minimal tray program, and a message through the control's window
-# procedure against the same window without it. Prints the tables, then one
-# line per ratio: "ratio NAME VALUE". Run after scripts/setup.sh.
+# Footprint against the bare minimum, measured side by side by the programs
+# in bench/: the switch against a plain copy of the file, Veilmark's start-up
+# and idle memory against a minimal tray program, and a message through the
+# control's window procedure against the same window without it. Prints the
+# tables, then one line per ratio: "ratio NAME VALUE". Run after
+# scripts/setup.sh.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -13,7 +14,7 @@ ratios=$out/ratios
 bash scripts/build.sh native:switch_bench x86_64:tray_figures x86_64:lumicon_bench >/dev/null
 
 echo "== the switch against a copy (ms; peak heap as a multiple of the file size)"
-build/native/tests/native/switch_bench --benchmark_format=json >"$out/switch.json" 2>/dev/null
+build/native/bench/switch_bench --benchmark_format=json >"$out/switch.json" 2>/dev/null
 python3 - "$out/switch.json" "$ratios" <<'EOF'
 import json, sys
 runs = {b["name"]: b for b in json.load(open(sys.argv[1]))["benchmarks"]}

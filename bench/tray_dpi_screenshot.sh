@@ -37,7 +37,7 @@ restore() {
 trap restore EXIT
 
 # Privoxy on another copy of the file.
-. "$(dirname "$0")/../../../scripts/privoxy-env.sh"
+. "$(dirname "$0")/../scripts/privoxy-env.sh"
 start_own_privoxy "$work" "$work/copy.txt"
 printf 'listen-address 127.0.0.1:%s\r\n' $port >"$work/config.txt"
 wine reg add "$setting_key" /v 'Privoxy config file' /t REG_SZ /d "$(winepath -w "$work/config.txt")" /f >/dev/null
