@@ -262,14 +262,8 @@ void FrmMain::ShowChainFindings(const ChainFindings& findings) {
 }
 
 void FrmMain::ShowWarning(const BalloonText& balloon) {
-  ox::Variant text(balloon.text);
-  ox::Variant title(balloon.title);
-  VARIANT arguments[4] = {*text.get(), *title.get(), {}, {}};
-  V_VT(&arguments[2]) = VT_I4;
-  V_I4(&arguments[2]) = kBaloonWarning;
-  V_VT(&arguments[3]) = VT_I4;
-  V_I4(&arguments[3]) = kWarningMs;
-  stMain_->call(lumicon::kDispidShowBaloon, arguments, 4);
+  stMain_->call(lumicon::kDispidShowBaloon, {ox::Variant(balloon.text), ox::Variant(balloon.title),
+                                             ox::Variant::integer(kBaloonWarning), ox::Variant::integer(kWarningMs)});
 }
 
 void FrmMain::ReadAutoRunMark() {

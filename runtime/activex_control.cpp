@@ -3,9 +3,6 @@
 #include "runtime/control_site.h"
 #include "runtime/property_bag.h"
 
-#include "oxwin32.hpp"
-
-#include <algorithm>
 #include <vector>
 
 namespace runtime {
@@ -75,9 +72,10 @@ void ActiveXControl::release() {
   site_ = nullptr;
 }
 
-void ActiveXControl::invokePut(DISPID property, WORD kind, VARIANT& value) {
+void ActiveXControl::invokePut(DISPID property, WORD kind, const ox::Variant& value) {
+  VARIANT borrowed = *value.get();  // a shallow copy: Invoke only reads it, value frees it
   DISPID named = DISPID_PROPERTYPUT;
-  DISPPARAMS params = {&value, &named, 1, 1};
+  DISPPARAMS params = {&borrowed, &named, 1, 1};
   invoke(property, kind, params, nullptr);
 }
 
@@ -96,42 +94,27 @@ void ActiveXControl::invoke(DISPID member, WORD kind, DISPPARAMS& params, VARIAN
   ox::check(status);
 }
 
-void ActiveXControl::call(DISPID method, VARIANT* arguments, UINT count) {
-  // Invoke takes the arguments last first.
-  std::vector<VARIANT> reversed(arguments, arguments + count);
-  std::reverse(reversed.begin(), reversed.end());
-  DISPPARAMS params = {reversed.data(), nullptr, count, 0};
+void ActiveXControl::call(DISPID method, std::initializer_list<ox::Variant> arguments) {
+  std::vector<VARIANT> borrowed = ox::borrowLastFirst(arguments);
+  DISPPARAMS params = {borrowed.data(), nullptr, static_cast<UINT>(borrowed.size()), 0};
   ox::Variant result;
   invoke(method, DISPATCH_METHOD, params, result.put());
 }
 
 void ActiveXControl::putText(DISPID property, const std::wstring& text) {
-  const ox::Bstr value(text);
-  VARIANT argument;
-  V_VT(&argument) = VT_BSTR;
-  V_BSTR(&argument) = value.get();
-  invokePut(property, DISPATCH_PROPERTYPUT, argument);
+  invokePut(property, DISPATCH_PROPERTYPUT, ox::Variant(text));
 }
 
 void ActiveXControl::putBoolean(DISPID property, bool value) {
-  VARIANT argument;
-  V_VT(&argument) = VT_BOOL;
-  V_BOOL(&argument) = ox::toVariantBool(value);
-  invokePut(property, DISPATCH_PROPERTYPUT, argument);
+  invokePut(property, DISPATCH_PROPERTYPUT, ox::Variant::boolean(value));
 }
 
 void ActiveXControl::putObject(DISPID property, IDispatch* object) {
-  VARIANT argument;
-  V_VT(&argument) = VT_DISPATCH;
-  V_DISPATCH(&argument) = object;
-  invokePut(property, DISPATCH_PROPERTYPUT, argument);
+  invokePut(property, DISPATCH_PROPERTYPUT, ox::Variant::object(object));
 }
 
 void ActiveXControl::putRefObject(DISPID property, IDispatch* object) {
-  VARIANT argument;
-  V_VT(&argument) = VT_DISPATCH;
-  V_DISPATCH(&argument) = object;
-  invokePut(property, DISPATCH_PROPERTYPUTREF, argument);
+  invokePut(property, DISPATCH_PROPERTYPUTREF, ox::Variant::object(object));
 }
 
 }  // namespace runtime

@@ -7,9 +7,11 @@
 #include "runtime/event_sink.h"
 
 #include "oxlensupport.hpp"
+#include "oxwin32.hpp"
 
 #include <ocidl.h>
 
+#include <initializer_list>
 #include <string>
 
 namespace runtime {
@@ -35,12 +37,12 @@ class ActiveXControl {
   void putRefObject(DISPID property, IDispatch* object);
   // Calls a method with its arguments in the order it declares them; what it
   // returns is let go.
-  void call(DISPID method, VARIANT* arguments, UINT count);
+  void call(DISPID method, std::initializer_list<ox::Variant> arguments);
 
  private:
   // Takes back everything handed to the control and lets it go; once only.
   void release();
-  void invokePut(DISPID property, WORD kind, VARIANT& value);
+  void invokePut(DISPID property, WORD kind, const ox::Variant& value);
   // A failure the control describes is raised with its own number and text.
   void invoke(DISPID member, WORD kind, DISPPARAMS& params, VARIANT* result);
 

@@ -3,8 +3,7 @@
 // data does.
 #pragma once
 
-#include <windows.h>
-#include <oleauto.h>
+#include "oxwin32.hpp"
 
 #include <string>
 #include <utility>
@@ -14,15 +13,9 @@ namespace runtime {
 
 class NamedValues {
  public:
-  using Entry = std::pair<std::wstring, VARIANT>;
+  using Entry = std::pair<std::wstring, ox::Variant>;
 
-  NamedValues() = default;
-  ~NamedValues();
-  NamedValues(const NamedValues&) = delete;
-  NamedValues& operator=(const NamedValues&) = delete;
-
-  // Takes the value over; it is cleared when it cannot be added.
-  void add(const std::wstring& name, VARIANT value);
+  void add(const std::wstring& name, ox::Variant value);
   // IPropertyBag::Read: the value in the type that *value asks for (any type
   // when VT_EMPTY); E_INVALIDARG when there is no such name.
   HRESULT read(LPCOLESTR name, VARIANT* value);

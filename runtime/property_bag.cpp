@@ -8,21 +8,10 @@ ox::Ptr<PropertyBag> PropertyBag::create() {
   return bag;
 }
 
-void PropertyBag::addText(const std::wstring& name, const std::wstring& text) {
-  VARIANT value;
-  VariantInit(&value);
-  V_BSTR(&value) = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-  if (!V_BSTR(&value)) ox::check(E_OUTOFMEMORY);
-  V_VT(&value) = VT_BSTR;
-  values_.add(name, value);
-}
+void PropertyBag::addText(const std::wstring& name, const std::wstring& text) { values_.add(name, ox::Variant(text)); }
 
 void PropertyBag::addNumber(const std::wstring& name, LONG number) {
-  VARIANT value;
-  VariantInit(&value);
-  V_VT(&value) = VT_I4;
-  V_I4(&value) = number;
-  values_.add(name, value);
+  values_.add(name, ox::Variant::integer(number));
 }
 
 // A value the form doesn't hold is "not found", so the control keeps its default.

@@ -91,12 +91,10 @@ class SettingsStore : public ComObject<IOxSettingsStore> {
     return ox::comMethod([&] {
       requirePointer(value);
       requireCurrentUser(scope);
-      VARIANT text;
-      VariantInit(&text);
-      const HRESULT converted = VariantChangeType(&text, const_cast<VARIANT*>(value), 0, VT_BSTR);
+      ox::Variant text;
+      const HRESULT converted = VariantChangeType(text.put(), const_cast<VARIANT*>(value), 0, VT_BSTR);
       if (FAILED(converted)) fail(converted, L"Значение нельзя сохранить как текст");
-      const std::wstring data = bstrText(text.bstrVal);
-      VariantClear(&text);
+      const std::wstring data = bstrText(V_BSTR(text.get()));
       const std::wstring path = keyPath(section, app, perApplication);
       HKEY created = nullptr;
       LSTATUS error = RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,

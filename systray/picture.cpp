@@ -1,25 +1,18 @@
 #include "picture.h"
 
 #include "oxerror.hpp"
+#include "oxwin32.hpp"
 
 namespace lumicon {
 namespace {
 
-VARIANT readProperty(IPictureDisp* picture, DISPID member) {
-  DISPPARAMS none = {};
-  VARIANT value;
-  VariantInit(&value);
-  ox::check(picture->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &value, nullptr,
-                        nullptr));
-  return value;
-}
-
 LONG readLong(IPictureDisp* picture, DISPID member) {
-  VARIANT value = readProperty(picture, member);
-  const HRESULT status = VariantChangeType(&value, &value, 0, VT_I4);
-  if (FAILED(status)) VariantClear(&value);
-  ox::check(status);
-  return V_I4(&value);
+  DISPPARAMS none = {};
+  ox::Variant value;
+  ox::check(picture->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, value.put(), nullptr,
+                            nullptr));
+  ox::check(VariantChangeType(value.get(), value.get(), 0, VT_I4));
+  return V_I4(value.get());
 }
 
 }  // namespace

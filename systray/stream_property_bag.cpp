@@ -4,6 +4,7 @@
 
 #include "oxerror.hpp"
 #include "oxlensupport.hpp"
+#include "oxwin32.hpp"
 
 namespace lumicon {
 namespace {
@@ -45,18 +46,16 @@ std::wstring takeText(IStream* stream) {
   return text;
 }
 
-// The standard picture stored at this point, or nullptr when the stream names
+// The standard picture stored at this point, or none when the stream names
 // another class: saved data must not make the control create just any class.
-IUnknown* loadPicture(IStream* stream) {
+ox::Ptr<IPersistStream> loadPicture(IStream* stream) {
   CLSID stored;
   ox::check(ReadClassStm(stream, &stored));
-  if (!IsEqualCLSID(stored, CLSID_StdPicture)) return nullptr;
-  IPersistStream* picture = nullptr;
+  if (!IsEqualCLSID(stored, CLSID_StdPicture)) return {};
+  ox::Ptr<IPersistStream> picture;
   ox::check(CoCreateInstance(CLSID_StdPicture, nullptr, CLSCTX_INPROC_SERVER, IID_IPersistStream,
-                         reinterpret_cast<void**>(&picture)));
-  const HRESULT loaded = picture->Load(stream);
-  if (FAILED(loaded)) picture->Release();
-  ox::check(loaded);
+                             reinterpret_cast<void**>(picture.put())));
+  ox::check(picture->Load(stream));
   return picture;
 }
 
@@ -82,11 +81,10 @@ HRESULT StreamPropertyBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) {
 HRESULT StreamPropertyBag::Write(LPCOLESTR name, VARIANT* value) {
   if (!name || !value) return E_POINTER;
   if (!storable(V_VT(value))) return E_INVALIDARG;
-  VARIANT copy;
-  VariantInit(&copy);
-  const HRESULT status = VariantCopy(&copy, value);
+  ox::Variant copy;
+  const HRESULT status = VariantCopy(copy.put(), value);
   if (FAILED(status)) return status;
-  return ox::comMethod([&] { values_.add(name, copy); });
+  return ox::comMethod([&] { values_.add(name, std::move(copy)); });
 }
 
 void StreamPropertyBag::save(IStream* stream) const {
@@ -94,20 +92,20 @@ void StreamPropertyBag::save(IStream* stream) const {
   put(stream, static_cast<DWORD>(values_.entries().size()));
   for (const auto& [name, value] : values_.entries()) {
     putText(stream, name.c_str(), static_cast<DWORD>(name.size()));
-    put(stream, V_VT(&value));
-    switch (V_VT(&value)) {
+    put(stream, V_VT(value.get()));
+    switch (V_VT(value.get())) {
       case VT_BOOL:
-        put(stream, V_BOOL(&value));
+        put(stream, V_BOOL(value.get()));
         break;
       case VT_BSTR:
-        putText(stream, V_BSTR(&value), SysStringLen(V_BSTR(&value)));
+        putText(stream, V_BSTR(value.get()), SysStringLen(V_BSTR(value.get())));
         break;
       default: {
         ox::Ptr<IPersistStream> persist;
-        const bool present = V_UNKNOWN(&value) != nullptr;
+        const bool present = V_UNKNOWN(value.get()) != nullptr;
         put(stream, static_cast<BYTE>(present));
         if (!present) break;
-        ox::check(V_UNKNOWN(&value)->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(persist.put())));
+        ox::check(V_UNKNOWN(value.get())->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(persist.put())));
         ox::check(OleSaveToStream(persist.get(), stream));
       }
     }
@@ -119,36 +117,29 @@ void StreamPropertyBag::load(IStream* stream) {
   const DWORD count = take<DWORD>(stream);
   for (DWORD i = 0; i < count; ++i) {
     const std::wstring name = takeText(stream);
-    VARIANT value;
-    VariantInit(&value);
-    const VARTYPE type = take<VARTYPE>(stream);
-    switch (type) {
+    ox::Variant value;
+    switch (take<VARTYPE>(stream)) {
       case VT_BOOL:
-        V_VT(&value) = VT_BOOL;
-        V_BOOL(&value) = take<VARIANT_BOOL>(stream);
+        value = ox::Variant::boolean(ox::isTrue(take<VARIANT_BOOL>(stream)));
         break;
-      case VT_BSTR: {
-        const std::wstring text = takeText(stream);
-        V_VT(&value) = VT_BSTR;
-        V_BSTR(&value) = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+      case VT_BSTR:
+        value = ox::Variant(takeText(stream));
         break;
-      }
       case VT_DISPATCH:
       case VT_UNKNOWN: {
-        IUnknown* object = nullptr;
+        ox::Ptr<IPersistStream> picture;
         // The foreign object's data has no known end: nothing after it can be read.
-        if (take<BYTE>(stream) && !(object = loadPicture(stream))) {
+        if (take<BYTE>(stream) && !(picture = loadPicture(stream))) {
           complete_ = false;
           return;
         }
-        V_VT(&value) = VT_UNKNOWN;
-        V_UNKNOWN(&value) = object;
+        value = ox::Variant::object(picture.get());
         break;
       }
       default:
         ox::fail(STG_E_READFAULT, L"");
     }
-    values_.add(name, value);
+    values_.add(name, std::move(value));
   }
 }
 

@@ -366,14 +366,10 @@ LRESULT SysTray::DispatchTrayMessage(LPARAM mouseMessage, WPARAM identifier) {
 void SysTray::raiseEvent(SysTrayEvent event, std::initializer_list<LONG> arguments) {
   // A handler may release the host's last reference; the control outlives the call.
   const ox::Ptr<_SysTray> keepAlive(this);
-  std::vector<VARIANT> values(arguments.size());
-  size_t at = values.size();
-  for (LONG argument : arguments) {  // DISPPARAMS lists the last argument first
-    --at;
-    V_VT(&values[at]) = VT_I4;
-    V_I4(&values[at]) = argument;
-  }
-  DISPPARAMS params = {values.data(), nullptr, static_cast<UINT>(values.size()), 0};
+  std::vector<ox::Variant> values;
+  for (LONG argument : arguments) values.push_back(ox::Variant::integer(argument));
+  std::vector<VARIANT> borrowed = ox::borrowLastFirst(values);
+  DISPPARAMS params = {borrowed.data(), nullptr, static_cast<UINT>(borrowed.size()), 0};
   for (const ox::Ptr<IDispatch>& sink : events_.sinks())
     sink->Invoke(event, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
 }

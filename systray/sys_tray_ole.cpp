@@ -4,6 +4,7 @@
 
 #include "bstr_text.h"
 #include "oxerror.hpp"
+#include "oxwin32.hpp"
 #include "server_module.h"
 #include "sys_tray.h"
 
@@ -18,39 +19,31 @@ static_assert(kMiscStatus == 0x24591);
 // 570 twips (the 38 pixels of the face) in HIMETRIC; the control can't be resized.
 constexpr LONG kExtentHimetric = 570 * 2540 / 1440;
 
-// An ambient property of the site; false when the site doesn't provide it.
-bool readAmbient(IOleClientSite* site, DISPID property, VARTYPE type, VARIANT& value) {
+// An ambient property of the site, in `type`; false when the site doesn't provide it.
+bool readAmbient(IOleClientSite* site, DISPID property, VARTYPE type, ox::Variant& value) {
   if (!site) return false;
   ox::Ptr<IDispatch> ambient;
   if (FAILED(site->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(ambient.put())))) return false;
   DISPPARAMS none = {};
-  VARIANT raw;
-  VariantInit(&raw);
-  const HRESULT status =
-      ambient->Invoke(property, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &raw, nullptr, nullptr);
+  const HRESULT status = ambient->Invoke(property, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
+                                         value.put(), nullptr, nullptr);
   if (status == DISP_E_MEMBERNOTFOUND) return false;
   ox::check(status);
-  const HRESULT changed = VariantChangeType(&value, &raw, 0, type);
-  VariantClear(&raw);
-  ox::check(changed);
+  ox::check(VariantChangeType(value.get(), value.get(), 0, type));
   return true;
 }
 
 }  // namespace
 
 bool SysTray::ambientUserMode() const {
-  VARIANT value;
-  VariantInit(&value);
-  return !readAmbient(site_.get(), DISPID_AMBIENT_USERMODE, VT_BOOL, value) || V_BOOL(&value) != VARIANT_FALSE;
+  ox::Variant value;
+  return !readAmbient(site_.get(), DISPID_AMBIENT_USERMODE, VT_BOOL, value) || V_BOOL(value.get()) != VARIANT_FALSE;
 }
 
 std::wstring SysTray::Name() const {
-  VARIANT value;
-  VariantInit(&value);
+  ox::Variant value;
   if (!readAmbient(site_.get(), DISPID_AMBIENT_DISPLAYNAME, VT_BSTR, value)) return std::wstring();
-  const std::wstring name = text(V_BSTR(&value));
-  VariantClear(&value);
-  return name;
+  return text(V_BSTR(value.get()));
 }
 
 void SysTray::PropertyChanged(DISPID property) {

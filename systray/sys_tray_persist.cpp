@@ -60,27 +60,18 @@ void SysTray::ReadProperties(IPropertyBag* bag) {
 void SysTray::WriteProperties(IPropertyBag* bag) {
   skippingFailure([&] {
     if (!VisibleValue) return;
-    ox::Variant visible(VT_BOOL);
-    V_BOOL(visible.get()) = VARIANT_TRUE;
-    ox::check(bag->Write(L"Visible", visible.get()));
+    ox::check(bag->Write(L"Visible", ox::Variant::boolean(true).get()));
   });
   skippingFailure([&] {
     if (!IconValue) return;
-    ox::Variant icon(VT_DISPATCH);
-    V_DISPATCH(icon.get()) = IconValue.get();
-    IconValue->AddRef();
-    ox::check(bag->Write(L"Icon", icon.get()));
+    ox::check(bag->Write(L"Icon", ox::Variant::object(IconValue.get()).get()));
   });
   skippingFailure([&] {
     if (CaptionValue.empty()) return;
-    ox::Variant caption(VT_BSTR);
-    V_BSTR(caption.get()) = SysAllocStringLen(CaptionValue.data(), static_cast<UINT>(CaptionValue.size()));
-    ox::check(bag->Write(L"Caption", caption.get()));
+    ox::check(bag->Write(L"Caption", ox::Variant(CaptionValue).get()));
   });
   skippingFailure([&] {
-    ox::Variant devotion(VT_BSTR);
-    V_BSTR(devotion.get()) = SysAllocString(L"Tamsel ^_^");
-    ox::check(bag->Write(L"DevoteTo", devotion.get()));
+    ox::check(bag->Write(L"DevoteTo", ox::Variant(L"Tamsel ^_^").get()));
   });
 }
 

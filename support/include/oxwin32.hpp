@@ -10,6 +10,8 @@
 #include <cwchar>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "oxerror.hpp"
 
@@ -107,9 +109,39 @@ class Variant {
     if (!V_BSTR(&value_)) fail(E_OUTOFMEMORY, systemText(E_OUTOFMEMORY));
     V_VT(&value_) = VT_BSTR;
   }
+  // Named, not constructors: Variant(VT_BOOL) would then be ambiguous.
+  static Variant integer(LONG number) {
+    Variant value(VT_I4);
+    V_I4(&value.value_) = number;
+    return value;
+  }
+  static Variant boolean(bool truth) {
+    Variant value(VT_BOOL);
+    V_BOOL(&value.value_) = truth ? VARIANT_TRUE : VARIANT_FALSE;
+    return value;
+  }
+  // A counted reference of its own; nullptr is none.
+  static Variant object(IDispatch* pointer) {
+    Variant value(VT_DISPATCH);
+    V_DISPATCH(&value.value_) = pointer;
+    if (pointer) pointer->AddRef();
+    return value;
+  }
+  static Variant object(IUnknown* pointer) {
+    Variant value(VT_UNKNOWN);
+    V_UNKNOWN(&value.value_) = pointer;
+    if (pointer) pointer->AddRef();
+    return value;
+  }
   ~Variant() { VariantClear(&value_); }
   Variant(const Variant&) = delete;
   Variant& operator=(const Variant&) = delete;
+  // The moved-from owner is left Empty, with nothing to free.
+  Variant(Variant&& other) noexcept : value_(other.value_) { V_VT(&other.value_) = VT_EMPTY; }
+  Variant& operator=(Variant&& other) noexcept {
+    std::swap(value_, other.value_);
+    return *this;
+  }
 
   // An optional argument that was left out.
   static const VARIANT* missing() {
@@ -141,6 +173,16 @@ class Variant {
  private:
   VARIANT value_ = {};
 };
+
+// The arguments of a dispatch call, given in the order the method declares
+// them, listed last first as DISPPARAMS wants. Invoke only borrows them: these
+// are shallow copies, never cleared, that must not outlive `arguments`.
+template <class Arguments>
+std::vector<VARIANT> borrowLastFirst(const Arguments& arguments) {
+  std::vector<VARIANT> borrowed;
+  for (const Variant& argument : arguments) borrowed.insert(borrowed.begin(), *argument.get());
+  return borrowed;
+}
 
 // Negative numbers are statuses and read best in hexadecimal.
 inline std::wstring errorNumberText(long number) {
