@@ -2,37 +2,19 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 namespace privoxy_config {
 namespace {
 
+constexpr size_t npos = std::string_view::npos;
+
 char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// Where the next CR LF starts, else npos. memchr finds the CR: a find of the
-// pair compares byte by byte, and took most of a large file's switch.
-size_t findLineBreak(std::string_view bytes, size_t from) {
-  while (from < bytes.size()) {
-    const void* cr = std::memchr(bytes.data() + from, '\r', bytes.size() - from);
-    if (!cr) break;
-    from = static_cast<size_t>(static_cast<const char*>(cr) - bytes.data());
-    if (from + 1 < bytes.size() && bytes[from + 1] == '\n') return from;
-    ++from;
-  }
-  return std::string_view::npos;
-}
-
-// Calls visit(start, line) for every line and the offset where it starts: the
-// pieces between CR LF pairs, the last one after the final CR LF (empty when
-// the text ends with one). Empty text has no lines. visit returns false to stop.
-template <class Visit>
-void forEachLine(std::string_view bytes, Visit visit) {
-  if (bytes.empty()) return;
-  for (size_t start = 0;;) {
-    const size_t end = findLineBreak(bytes, start);
-    if (!visit(start, bytes.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start))) return;
-    if (end == std::string_view::npos) return;
-    start = end + LineBreak.size();
-  }
+// Lines are the pieces between CR LF pairs: one starts at the text's start
+// and after each CR LF.
+bool startsLine(std::string_view bytes, size_t at) {
+  return at == 0 || (at >= LineBreak.size() && bytes.substr(at - LineBreak.size(), LineBreak.size()) == LineBreak);
 }
 
 bool isForwardLine(std::string_view line) {
@@ -41,15 +23,38 @@ bool isForwardLine(std::string_view line) {
                     [](char keyword, char c) { return asciiLower(c) == keyword; });
 }
 
-bool isRuleLine(std::string_view line) { return line == BlockRule; }
+// The lines are found by what they hold rather than visited one by one: a
+// large file's switch then costs little more than a copy of it.
+
+// Where the first forward line at or after `from` starts, else npos. The
+// keyword's '4' is the same in either case and rare in a configuration:
+// memchr finds it, and the keyword is compared where its line would start.
+size_t findForwardLine(std::string_view bytes, size_t from) {
+  constexpr size_t four = ForwardKeyword.find('4');
+  for (size_t at = from + four; at < bytes.size(); ++at) {
+    const void* hit = std::memchr(bytes.data() + at, '4', bytes.size() - at);
+    if (!hit) break;
+    at = static_cast<size_t>(static_cast<const char*>(hit) - bytes.data());
+    const size_t start = at - four;
+    if (startsLine(bytes, start) && isForwardLine(bytes.substr(start))) return start;
+  }
+  return npos;
+}
+
+// Where the first rule line starts, else npos.
+size_t findRuleLine(std::string_view bytes) {
+  const std::boyer_moore_horspool_searcher rule(BlockRule.begin(), BlockRule.end());
+  for (auto at = bytes.begin(); (at = std::search(at, bytes.end(), rule)) != bytes.end(); ++at) {
+    const size_t start = static_cast<size_t>(at - bytes.begin()), end = start + BlockRule.size();
+    if (startsLine(bytes, start) && (end == bytes.size() || bytes.substr(end, LineBreak.size()) == LineBreak))
+      return start;
+  }
+  return npos;
+}
 
 }  // namespace
 
-bool isForwardingOn(std::string_view bytes) {
-  bool on = false;
-  forEachLine(bytes, [&](size_t, std::string_view line) { return !(on = isForwardLine(line)); });
-  return on;
-}
+bool isForwardingOn(std::string_view bytes) { return findForwardLine(bytes, 0) != npos; }
 
 std::string blockCommentFor(std::string_view bytes, const textcodec::AnsiEncoder& ansi) {
   // The switched text is written byte-wise only when it holds escapes: when
@@ -58,12 +63,9 @@ std::string blockCommentFor(std::string_view bytes, const textcodec::AnsiEncoder
   // every other file, it is UTF-8.
   const std::string utf8 = *textcodec::encode(BlockComment, ansi);
   if (textcodec::isValidUtf8(bytes)) return utf8;
-  bool eightBit = false;
-  forEachLine(bytes, [&](size_t, std::string_view line) {
-    if (isRuleLine(line)) return false;
-    eightBit = std::any_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-    return !eightBit;
-  });
+  const std::string_view kept = bytes.substr(0, findRuleLine(bytes));
+  const bool eightBit =
+      std::any_of(kept.begin(), kept.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
   const std::optional<std::string> inCodePage = eightBit ? textcodec::encodeBytewise(BlockComment, ansi) : std::nullopt;
   return inCodePage ? *inCodePage : utf8;
 }
@@ -76,24 +78,17 @@ std::vector<std::string_view> rewriteForwarding(std::string_view bytes, bool ena
   const auto put = [&](std::string_view piece) {
     if (!piece.empty()) pieces.push_back(piece);
   };
-  size_t run = 0, userEnd = bytes.size();
-  bool ruleFound = false;
-  forEachLine(bytes, [&](size_t start, std::string_view line) {
-    if ((ruleFound = isRuleLine(line))) {
-      userEnd = start;
-      return false;
-    }
-    if (isForwardLine(line)) {
-      put(bytes.substr(run, start - run));
-      put(BlockedPrefix);
-      run = start;
-    }
-    return true;
-  });
+  const size_t rule = findRuleLine(bytes), userEnd = std::min(rule, bytes.size());
+  size_t run = 0;
+  for (size_t line = findForwardLine(bytes, 0); line < userEnd; line = findForwardLine(bytes, line + 1)) {
+    put(bytes.substr(run, line - run));
+    put(BlockedPrefix);
+    run = line;
+  }
   put(bytes.substr(run, userEnd - run));
   // Each user line ends with CR LF; in the bytes, only the last line of a file
   // without a rule line has none.
-  if (!ruleFound && !bytes.empty()) put(LineBreak);
+  if (rule == npos && !bytes.empty()) put(LineBreak);
   const std::string_view block[] = {BlockRule, LineBreak, comment,   LineBreak, BlockRule, LineBreak,
                                     LineBreak, enable ? std::string_view() : OffPrefix, ForwardLine, LineBreak};
   for (std::string_view part : block) put(part);
