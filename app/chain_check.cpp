@@ -65,8 +65,7 @@ std::optional<ChainFindings> ChainCheck::Continue(UINT message, WPARAM wParam) {
         break;
     }
   }
-  if (step_ != Step::Over || told_) return std::nullopt;
-  told_ = true;
+  if (step_ != Step::Over) return std::nullopt;
   return findings_;
 }
 

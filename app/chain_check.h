@@ -29,7 +29,7 @@ class ChainCheck {
   ChainCheck& operator=(const ChainCheck&) = delete;
 
   // Goes on with a message of the window's, passing over those not its own;
-  // the findings, once, when the look is over.
+  // the findings when the look is over, and the check is done with.
   std::optional<ChainFindings> Continue(UINT message, WPARAM wParam);
 
  private:
@@ -54,5 +54,4 @@ class ChainCheck {
   std::string answer_;
   unsigned short torPort_ = 0;
   ChainFindings findings_;
-  bool told_ = false;
 };

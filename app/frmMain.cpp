@@ -114,7 +114,10 @@ void FrmMain::Unload() {
 
 void FrmMain::Message(UINT message, WPARAM wParam, LPARAM) {
   if (!chain_) return;
-  if (const std::optional<ChainFindings> findings = chain_->Continue(message, wParam)) ShowChainFindings(*findings);
+  const std::optional<ChainFindings> findings = chain_->Continue(message, wParam);
+  if (!findings) return;
+  chain_.reset();
+  ShowChainFindings(*findings);
 }
 
 void FrmMain::stMain_MouseUp(LONG button) {

@@ -69,8 +69,8 @@ class FrmMain final : public runtime::Form {
   std::unique_ptr<ConfigWatch> watch_;
   std::wstring watched_;
   ox::Ptr<IPictureDisp> TrayIcons_[3];
-  // The last check of the running chain, what it told, and whether the file
-  // forwards while Privoxy runs without Tor.
+  // The check of the running chain on its way, what the last one told, and
+  // whether the file forwards while Privoxy runs without Tor.
   std::unique_ptr<ChainCheck> chain_;
   ChainWarning told_ = ChainWarning::None;
   bool retell_ = false;
