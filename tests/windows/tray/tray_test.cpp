@@ -391,9 +391,9 @@ TEST_F(Tray, SilentProxyHoldsNeitherTheIconNorExit) {
   QueryPerformanceCounter(&answered);
   const double answerMs = 1000.0 * (answered.QuadPart - clicked.QuadPart) / frequency.QuadPart;
   std::printf("click to the icon's answer, the proxy silent: %.1f ms\n", answerMs);
-  // Far below the 2 s that waiting for either would take, with room for a
-  // switch under emulation (about 150 ms).
-  EXPECT_LT(answerMs, 1000.0);
+  // Far below the 2 s that waiting for either would take; the 32-bit build
+  // runs only under emulation here, where a switch alone takes about 150 ms.
+  EXPECT_LT(answerMs, sizeof(void*) == 8 ? 100.0 : 1000.0);
   EXPECT_TRUE(forwardingIn(config_));
   ASSERT_TRUE(silent.waitForConnection(kWaitMs));
   veilmark.postMouse(WM_RBUTTONUP);
