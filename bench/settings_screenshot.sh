@@ -6,18 +6,11 @@
 set -euo pipefail
 exe=$(readlink -f "$1") output=$2
 export WINEDEBUG=-all LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8
+. "$(dirname "$0")/../scripts/wine-env.sh"
 mkdir -p "$(dirname "$output")"
 
-# Process ids of Veilmark.exe copies started from this very file. Under
-# scripts/emu32.sh a 32-bit one shows as qemu-i386 running Wine's loader with
-# the program's path, which may be its Windows form (Z:\...).
-copies() {
-  ps -eo pid=,args= | sed -E 's#^( *[0-9]+ )[^ ]*/qemu-i386( -[A-Za-z] [^ ]+)* [^ ]*/wine #\1#' |
-    awk -v exe="$exe" '{ p = $2; if (p ~ /^[Zz]:\\/) { p = substr(p, 3); gsub(/\\/, "/", p) } } p == exe { print $1 }' | sort
-}
-
 wine reg delete 'HKCU\Software\Oxlen\Oxlen - Veilmark' /f >/dev/null 2>&1 || true
-before=$(copies)
+before=$(copies_of "$exe")
 wine explorer /desktop=veilmark-shot,640x360 "$exe" &
 launcher=$!
 
@@ -38,7 +31,7 @@ else
 fi
 
 # Ending the copy this script started closes the desktop and its launcher.
-started=$(comm -13 <(echo "$before") <(copies))
+started=$(comm -13 <(echo "$before") <(copies_of "$exe"))
 [ -z "$started" ] || kill $started 2>/dev/null || true
 wait "$launcher" 2>/dev/null || true
 exit $status

@@ -10,18 +10,11 @@
 set -euo pipefail
 exe=$(readlink -f "$1") output=$2
 export WINEDEBUG=-all LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8
+. "$(dirname "$0")/../scripts/wine-env.sh"
 mkdir -p "$output"
 work=$(mktemp -d) privoxy_pid=
 desktop_key='HKCU\Control Panel\Desktop'
 setting_key='HKCU\Software\Oxlen\Oxlen - Veilmark'
-
-# Process ids of Veilmark.exe copies started from this very file. Under
-# scripts/emu32.sh a 32-bit one shows as qemu-i386 running Wine's loader with
-# the program's path, which may be its Windows form (Z:\...).
-copies() {
-  ps -eo pid=,args= | sed -E 's#^( *[0-9]+ )[^ ]*/qemu-i386( -[A-Za-z] [^ ]+)* [^ ]*/wine #\1#' |
-    awk -v exe="$exe" '{ p = $2; if (p ~ /^[Zz]:\\/) { p = substr(p, 3); gsub(/\\/, "/", p) } } p == exe { print $1 }' | sort
-}
 
 saved_dpi=$(wine reg query "$desktop_key" /v LogPixels 2>/dev/null | awk '$1 == "LogPixels" { print $3 }' | tr -d '\r' || true)
 restore() {
@@ -46,12 +39,12 @@ wine reg add "$desktop_key" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
 wine reg add 'HKCU\Software\Wine\Explorer\Desktops\veilmark-dpi' /v EnableShell /t REG_DWORD /d 1 /f >/dev/null
 
 width=800 height=600
-before=$(copies)
+before=$(copies_of "$exe")
 wine explorer "/desktop=veilmark-dpi,${width}x$height" "$exe" &
 launcher=$!
 started=
 for _ in $(seq 150); do
-  started=$(comm -13 <(echo "$before") <(copies))
+  started=$(comm -13 <(echo "$before") <(copies_of "$exe"))
   [ -n "$started" ] && break
   sleep 0.2
 done

@@ -42,6 +42,14 @@ reg_value() {
   wine reg query "$1" "${selector[@]}" 2>/dev/null | tr -d '\r' | LC_ALL=C sed -n 's/.*REG_[A-Z_]* *//p' || true
 }
 
+# Process ids of the running copies of the Windows program $1 (a Unix path).
+# Under scripts/emu32.sh a 32-bit one shows as qemu-i386 running Wine's loader
+# with the program's path, which may be its Windows form (Z:\...).
+copies_of() {
+  ps -eo pid=,args= | sed -E 's#^( *[0-9]+ )[^ ]*/qemu-i386( -[A-Za-z] [^ ]+)* [^ ]*/wine #\1#' |
+    awk -v exe="$1" '{ p = $2; if (p ~ /^[Zz]:\\/) { p = substr(p, 3); gsub(/\\/, "/", p) } } p == exe { print $1 }' | sort
+}
+
 wine_env_cleanup() {
   wineserver -k >/dev/null 2>&1 || true
   [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
