@@ -128,7 +128,7 @@ std::vector<ListenAddress> listenAddresses(std::string_view configBytes) {
 
 std::optional<bool> forwardsThroughTor(std::string_view answer) {
   constexpr std::string_view heading = "The following options were given in the ";
-  if (answer.substr(0, 7) != "HTTP/1." || answer.substr(8, 5) != " 200 ") return std::nullopt;
+  if (answer.size() < 13 || answer.substr(0, 7) != "HTTP/1." || answer.substr(8, 5) != " 200 ") return std::nullopt;
   const size_t at = answer.find(heading);
   const size_t start = answer.find("</h2>", at);
   const size_t end = answer.find("</p>", start);

@@ -45,6 +45,9 @@ TEST(StatusPage, TellsForwardingOnlyFromAWholePageOfPrivoxy) {
   };
   for (const auto& row : cases)
     EXPECT_EQ(privoxy_status::forwardsThroughTor(row.answer), row.forwards) << row.answer.substr(0, 300);
+  // Whatever closes its answer early, at any byte.
+  for (size_t cut = 0; cut < 40; ++cut)
+    EXPECT_EQ(privoxy_status::forwardsThroughTor(page(forward).substr(0, cut)), std::nullopt) << cut;
 }
 
 }  // namespace
