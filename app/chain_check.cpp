@@ -78,6 +78,8 @@ void ChainCheck::AskNextPrivoxy() {
     asked_ = privoxy_status::addressText(address);
     if (findings_.address.empty()) findings_.address = asked_;
     findings_.privoxy = ChainFindings::Privoxy::NotRunning;
+    // Refused at once (no such address family, no route): no message will come.
+    if (connection->state() == TcpConnection::State::Failed) continue;
     connection_ = std::move(connection);
     return WaitUntil(privoxyEnds_);
   }

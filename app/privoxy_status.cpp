@@ -40,6 +40,11 @@ std::optional<unsigned short> portOf(std::string_view digits) {
   return static_cast<unsigned short>(value);
 }
 
+// Every address, however written (0.0.0.0, 0, ::, 0::0): loopback among them.
+bool isUnspecified(std::string_view host, bool v6) {
+  return host.find_first_not_of(v6 ? "0:" : "0.") == std::string_view::npos;
+}
+
 // A numeric host as written, or nothing for a name: only what needs no lookup.
 bool isNumericHost(std::string_view host, bool v6) {
   const std::string_view allowed = v6 ? "0123456789abcdefABCDEF:." : "0123456789.";
@@ -72,9 +77,9 @@ std::optional<ListenAddress> parseAddress(std::string_view text) {
   }
   if (v6) {
     if (host.empty()) return std::nullopt;
-    address.host = host == "::" ? "::1" : std::string(host);
+    address.host = isUnspecified(host, true) ? "::1" : std::string(host);
     if (!isNumericHost(address.host, true)) return std::nullopt;
-  } else if (host.empty() || host == "0.0.0.0" || lowered(host) == "localhost") {
+  } else if (isUnspecified(host, false) || lowered(host) == "localhost") {
     address.host = kDefault.host;
   } else if (isNumericHost(host, false)) {
     address.host = std::string(host);

@@ -33,8 +33,9 @@ class Tray : public ::testing::Test {
     stopStartingWithWindows();
   }
   // Veilmark started on the test's configuration file, written afresh.
-  TrayProgram startOn(bool forwarding, const std::wstring& program = veilmarkPath(), int privoxyPort = 0) {
-    writeBytes(config_, configText(forwarding, privoxyPort));
+  TrayProgram startOn(bool forwarding, const std::wstring& program = veilmarkPath(), int privoxyPort = 0,
+                      const std::string& firstLines = "") {
+    writeBytes(config_, firstLines + configText(forwarding, privoxyPort));
     return TrayProgram(config_, program);
   }
   // A copy of the program alone in the test's folder: no ReadMe.TXT beside it.
@@ -341,8 +342,12 @@ TEST_F(Tray, TheRunningChainIsToldAfterSwitchingOn) {
     int torPort;  // 0: nothing listens on 9050 or 9150
     IconLook look;
     const wchar_t* balloon;  // none: no balloon comes
+    const char* firstLines = "";
   } cases[] = {
       {"Privoxy on the file, Tor on 9050", OnTheFile, 9050, IconLook::Coloured, nullptr},
+      // A TCP connection to a multicast address is refused before it starts.
+      {"Privoxy on the file's second address", OnTheFile, 9050, IconLook::Coloured, nullptr,
+       "listen-address 224.0.0.1:8118\r\n"},
       {"Privoxy on another copy", OnAnotherCopy, 9050, IconLook::Warned, L"работает не с этим файлом"},
       {"Privoxy not running", NotRunning, 9050, IconLook::Coloured, L"На 127.0.0.1:1 Privoxy не отвечает"},
       {"Tor only on 9150", OnTheFile, 9150, IconLook::Coloured, L"на 127.0.0.1:9150"},
@@ -354,7 +359,7 @@ TEST_F(Tray, TheRunningChainIsToldAfterSwitchingOn) {
     std::optional<LoopbackServer> privoxy, tor;
     if (row.privoxy != NotRunning) privoxy.emplace([&] { return statusPage(onTheFile && forwardingIn(config_)); });
     if (row.torPort) tor.emplace(true, row.torPort);
-    TrayProgram veilmark = startOn(false, veilmarkPath(), privoxy ? privoxy->port() : 1);
+    TrayProgram veilmark = startOn(false, veilmarkPath(), privoxy ? privoxy->port() : 1, row.firstLines);
     ASSERT_TRUE(veilmark.waitForTray({IconLook::Grey}));
     const ULONGLONG clicked = GetTickCount64();
     veilmark.mouse(WM_LBUTTONUP);
