@@ -21,6 +21,15 @@ std::wstring finalPath(HANDLE file, const std::wstring& path) {
   return final;
 }
 
+// A file that another program holds without delete sharing cannot be
+// replaced: refused while nothing has changed yet.
+void refuseWhileHeld(const std::wstring& path, const std::wstring& named) {
+  for (int attempt = 1; inUse(path); ++attempt) {
+    if (attempt == kBusyAttempts) failWin32(ERROR_SHARING_VIOLATION, named);
+    Sleep(kBusyPauseMs);
+  }
+}
+
 }  // namespace
 
 BackedUpRead::BackedUpRead(const std::wstring& path, const std::wstring& backupPath)
@@ -30,12 +39,8 @@ BackedUpRead::BackedUpRead(const std::wstring& path, const std::wstring& backupP
   if (!file) failWin32(ERROR_FILE_NOT_FOUND, path);
   file_ = std::move(*file);
   path_ = finalPath(file_.get(), path);
-  // A file that another program holds without delete sharing cannot be
-  // replaced: refused before anything is made beside it.
-  for (int attempt = 1; inUse(path_); ++attempt) {
-    if (attempt == kBusyAttempts) failWin32(ERROR_SHARING_VIOLATION, path);
-    Sleep(kBusyPauseMs);
-  }
+  // Before anything is made beside it.
+  refuseWhileHeld(path_, path);
   // Attributes belong to the data, not to a name: a backup sharing a
   // read-only file's data would be read-only too and refuse every later
   // backup. Data that has another name already is something the user keeps
@@ -59,8 +64,14 @@ void BackedUpRead::keepCopy(std::string_view bytes) {
 void BackedUpRead::replace(std::string_view bytes, const OxBytes* pieces, size_t count, bool& backupFailed) {
   // A backup that cannot be replaced refuses the switch before the file changes.
   backupFailed = true;
-  if (link_) backup_.replaceable(true);
-  else keepCopy(bytes);
+  if (link_) {
+    // The link goes over the backup only after the save: a held backup found
+    // then would leave the old data in no file.
+    backup_.replaceable(true);
+    refuseWhileHeld(backup_.path, backup_.path);
+  } else {
+    keepCopy(bytes);
+  }
   backupFailed = false;
   // Wine replaces no file that is open, under any of its names.
   file_.reset();
