@@ -218,17 +218,23 @@ void moveIntoPlace(TemporaryFile& file, const std::wstring& target, bool replace
 }
 
 void removeLeftovers(const std::wstring& folder) {
-  const std::wstring start = longPathForm(fullPath(folder)) + L"\\";
+  // Not made full again: that would turn a root's "C:" into the drive's current folder.
+  const std::wstring start = longPathForm(folder) + L"\\";
   WIN32_FIND_DATAW found;
   const HANDLE search = FindFirstFileW((start + L"~*.tmp").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !isTemporaryName(found.cFileName)) continue;
+    // Ours are plain files: a symbolic link under such a name is not, and
+    // opening it would delete what it points to.
+    if ((found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
+        !isTemporaryName(found.cFileName)) {
+      continue;
+    }
     // Opened for no one else: a write still running holds its file (or, for
     // a backup link, the same data under the file's own name) open.
     // Deleted as it is closed, at once.
     UniqueHandle(CreateFileW((start + found.cFileName).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
-                             FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+                             FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   } while (FindNextFileW(search, &found));
   FindClose(search);
 }

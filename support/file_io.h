@@ -84,9 +84,9 @@ void moveIntoPlace(TemporaryFile& file, const std::wstring& target, bool replace
 // being replaced (or deleted): without delete sharing.
 bool inUse(const std::wstring& path);
 
-// Deletes the temporary files in `folder` that no running write holds any
-// more: what a process ended in the middle of a write left there (under
-// TemporaryFile's names, or the "~ox" ones of earlier versions).
+// Deletes the temporary files in `folder` (a Target's) that no running write
+// holds any more: what a process ended in the middle of a write left there
+// (under TemporaryFile's names, or the "~ox" ones of earlier versions).
 void removeLeftovers(const std::wstring& folder);
 
 // A file read to be replaced, whose backup then keeps exactly the bytes read.
