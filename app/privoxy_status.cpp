@@ -116,6 +116,9 @@ std::wstring addressText(const ListenAddress& address) {
 
 std::vector<ListenAddress> listenAddresses(std::string_view configBytes) {
   std::vector<ListenAddress> addresses;
+  const auto add = [&](const ListenAddress& address) {
+    if (std::find(addresses.begin(), addresses.end(), address) == addresses.end()) addresses.push_back(address);
+  };
   bool named = false;
   while (!configBytes.empty()) {
     const size_t end = configBytes.find('\n');
@@ -123,11 +126,15 @@ std::vector<ListenAddress> listenAddresses(std::string_view configBytes) {
     configBytes.remove_prefix(end == std::string_view::npos ? configBytes.size() : end + 1);
     if (lowered(word) != "listen-address") continue;
     named = true;
-    if (const std::optional<ListenAddress> address = parseAddress(splitWord(value).first)) {
-      if (std::find(addresses.begin(), addresses.end(), *address) == addresses.end()) addresses.push_back(*address);
-    }
+    const std::string_view written = splitWord(value).first;
+    const std::optional<ListenAddress> address = parseAddress(written);
+    if (!address) continue;
+    add(*address);
+    // Privoxy binds the first address its lookup of "localhost" gives, which
+    // on Windows may be ::1 as well as 127.0.0.1.
+    if (lowered(written).rfind("localhost", 0) == 0) add({"::1", address->port});
   }
-  if (!named) addresses.push_back(kDefault);
+  if (!named) add(kDefault);
   return addresses;
 }
 

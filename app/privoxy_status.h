@@ -23,7 +23,8 @@ std::wstring addressText(const ListenAddress& address);
 
 // The addresses of the file's listen-address lines, in order; Privoxy's own
 // 127.0.0.1:8118 when there is none. An unspecified host (":8118", 0.0.0.0,
-// [::]) listens on loopback too, and is asked there; "localhost" is loopback.
+// [::]) listens on loopback too, and is asked there; "localhost" is asked on
+// 127.0.0.1, then on ::1.
 // A line that does not parse, or names a host by a name that would need a
 // lookup, is left out: no address at all means there is nothing to ask.
 std::vector<ListenAddress> listenAddresses(std::string_view configBytes);
