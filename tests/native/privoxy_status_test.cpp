@@ -16,7 +16,8 @@ TEST(ListenAddresses, AreAskedOnLoopbackWhenUnspecifiedAndNeverLookedUp) {
       {"  LISTEN-ADDRESS\t:8120 # comment\r\n", {{"127.0.0.1", 8120}}},
       {"listen-address 0.0.0.0:8121\nlisten-address [::]:8122\nlisten-address [0::0]:8125\nlisten-address 0:8126\n",
        {{"127.0.0.1", 8121}, {"::1", 8122}, {"::1", 8125}, {"127.0.0.1", 8126}}},
-      {"listen-address [::1]:8123\r\nlisten-address localhost:8124\r\n", {{"::1", 8123}, {"127.0.0.1", 8124}, {"::1", 8124}}},
+      {"listen-address [::1]:8123\r\nlisten-address localhost:8124\r\n",
+       {{"::1", 8123}, {"127.0.0.1", 8124}, {"::1", 8124}}},
       {"listen-address proxy.example:8118\r\nlisten-address 127.0.0.1:99999\r\nlisten-address [::1\r\n", {}},
       {"listen-address 1:2:3\r\nlisten-address 127.0.0.1:\r\nlisten-address 192.168.1.5\r\n", {{"192.168.1.5", 8118}}},
   };
