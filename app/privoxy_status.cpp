@@ -41,7 +41,7 @@ std::optional<unsigned short> portOf(std::string_view digits) {
 }
 
 // Every address, however written (0.0.0.0, 0, ::, 0::0): loopback among them.
-bool isUnspecified(std::string_view host, bool v6) {
+bool isAnyAddress(std::string_view host, bool v6) {
   return host.find_first_not_of(v6 ? "0:" : "0.") == std::string_view::npos;
 }
 
@@ -77,9 +77,9 @@ std::optional<ListenAddress> parseAddress(std::string_view text) {
   }
   if (v6) {
     if (host.empty()) return std::nullopt;
-    address.host = isUnspecified(host, true) ? "::1" : std::string(host);
+    address.host = isAnyAddress(host, true) ? "::1" : std::string(host);
     if (!isNumericHost(address.host, true)) return std::nullopt;
-  } else if (isUnspecified(host, false) || lowered(host) == "localhost") {
+  } else if (isAnyAddress(host, false) || lowered(host) == "localhost") {
     address.host = kDefault.host;
   } else if (isNumericHost(host, false)) {
     address.host = std::string(host);
