@@ -35,7 +35,7 @@ struct FailureCase {
   std::optional<std::string> backupAfter;  // none: no backup may exist
   DWORD exitCode;  // the driver: 0 when the state read back is off, as asked, 2 when still on; the command: its error
   const wchar_t* command = nullptr;  // Veilmark's switch command before the path; none: the driver
-  bool held = false;                 // another program holds the file open, without delete sharing
+  const wchar_t* held = nullptr;     // held open by another program, without delete sharing: L"" the file, L".BAK"
   bool storedElsewhere = false;      // the stored setting names another file
 };
 
@@ -69,12 +69,18 @@ TEST(SwitchFailures, ReportEachFailingStepAndKeepTheFiles) {
        },
        {}, false, kUserText, 0},
       {"held by another program: in use, not protected; nothing written",
-       [](const Files& f) { writeBytes(f.config, kUserText); }, {kInUse}, true, std::nullopt, 2, nullptr, true},
+       [](const Files& f) { writeBytes(f.config, kUserText); }, {kInUse}, true, std::nullopt, 2, nullptr, L""},
+      {"backup held by another program: refused before the file changes, or the text before would be in no file",
+       [](const Files& f) {
+         writeBytes(f.config, kUserText);
+         writeBytes(f.backup, "earlier backup");
+       },
+       {kInUse}, true, "earlier backup", 2, nullptr, L".BAK"},
       {"switch command: switched quietly", [](const Files& f) { writeBytes(f.config, kUserText); }, {}, false,
        kUserText, 0, L"/switch off"},
       {"switch command for a file other than the stored one: refused, nothing touched",
        [](const Files& f) { writeBytes(f.config, kUserText); }, {}, true, std::nullopt,
-       static_cast<DWORD>(E_ACCESSDENIED), L"/switch off", false, true},
+       static_cast<DWORD>(E_ACCESSDENIED), L"/switch off", nullptr, true},
       {"switch command, missing file: the error's number, no box", [](const Files&) {}, {}, true, std::nullopt,
        static_cast<DWORD>(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)), L"/switch off"},
       {"malformed switch command: nothing touched", [](const Files& f) { writeBytes(f.config, kUserText); }, {},
@@ -87,8 +93,8 @@ TEST(SwitchFailures, ReportEachFailingStepAndKeepTheFiles) {
     const auto before = readBytes(files.config);
     // Stored as typed, in other letters: the command compares full paths, case aside.
     storeSetting(c.storedElsewhere ? files.folder.file(L"other.txt") : CharUpperW(std::wstring(files.config).data()));
-    const HANDLE holder = c.held ? CreateFileW(files.config.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                               nullptr, OPEN_EXISTING, 0, nullptr)
+    const HANDLE holder = c.held ? CreateFileW((files.config + c.held).c_str(), GENERIC_READ,
+                                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr)
                                  : INVALID_HANDLE_VALUE;
 
     const std::wstring quoted = L"\"" + files.config + L"\"";

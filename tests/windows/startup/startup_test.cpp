@@ -69,7 +69,10 @@ TEST_F(Startup, DialogLeftWithoutPathEndsWithTheCriticalMessage) {
     const char* how;
     const wchar_t* typed;
     void (*leave)(const Program&, HWND);
+    bool warnedFirst = false;  // the empty path's warning comes before
   } cases[] = {
+      {"Ok clicked on empty text", L"", clickOk, true},
+      {"Enter on empty text", L"", pressEnter, true},
       {"Cancel clicked", L"", [](const Program&, HWND dialog) { click(button(dialog, L"Отмена")); }},
       {"Cancel clicked after typing", L"C:\\typed\\config.txt",
        [](const Program&, HWND dialog) { click(button(dialog, L"Отмена")); }},
@@ -97,25 +100,11 @@ TEST_F(Startup, DialogLeftWithoutPathEndsWithTheCriticalMessage) {
     ASSERT_NE(dialog, nullptr);
     SendMessageW(textBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(row.typed));
     row.leave(veilmark, dialog);
-    expectStopsWithNoPathMessage(veilmark);
-    EXPECT_EQ(readSetting(), std::nullopt);
-  }
-}
-
-TEST_F(Startup, OkWithEmptyTextWarnsThenEndsWithTheCriticalMessage) {
-  const struct {
-    const char* how;
-    void (*confirm)(const Program&, HWND);
-  } cases[] = {{"Ok clicked", clickOk}, {"Enter", pressEnter}};
-  for (const auto& row : cases) {
-    SCOPED_TRACE(row.how);
-    Program veilmark(veilmarkPath());
-    const HWND dialog = settingsDialog(veilmark);
-    ASSERT_NE(dialog, nullptr);
-    row.confirm(veilmark, dialog);
-    const MessageBoxSeen warning = veilmark.answerMessageBox();
-    EXPECT_EQ(warning.caption, kTitle);
-    EXPECT_EQ(warning.text, kEmptyPathWarning);
+    if (row.warnedFirst) {
+      const MessageBoxSeen warning = veilmark.answerMessageBox();
+      EXPECT_EQ(warning.caption, kTitle);
+      EXPECT_EQ(warning.text, kEmptyPathWarning);
+    }
     expectStopsWithNoPathMessage(veilmark);
     EXPECT_EQ(readSetting(), std::nullopt);
   }

@@ -344,9 +344,8 @@ TEST_F(Tray, TheRunningChainIsToldAfterSwitchingOn) {
     const wchar_t* balloon;  // none: no balloon comes
     const char* firstLines = "";
   } cases[] = {
-      {"Privoxy on the file, Tor on 9050", OnTheFile, 9050, IconLook::Coloured, nullptr},
       // A TCP connection to a multicast address is refused before it starts.
-      {"Privoxy on the file's second address", OnTheFile, 9050, IconLook::Coloured, nullptr,
+      {"Privoxy on the file's second address, Tor on 9050", OnTheFile, 9050, IconLook::Coloured, nullptr,
        "listen-address 224.0.0.1:8118\r\n"},
       {"Privoxy on another copy", OnAnotherCopy, 9050, IconLook::Warned, L"работает не с этим файлом"},
       {"Privoxy not running", NotRunning, 9050, IconLook::Coloured, L"На 127.0.0.1:1 Privoxy не отвечает"},
